@@ -1,0 +1,9 @@
+#pragma once
+
+#include "pulsework/catalogue.hpp"
+#include "pulsework/offset3.hpp"
+#include "pulsework/pack_entry.hpp"
+#include "pulsework/pattern_info.hpp"
+#include "pulsework/pip.hpp"
+#include "pulsework/rudiments.hpp"
+#include "pulsework/shapes.hpp"

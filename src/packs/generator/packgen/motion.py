@@ -1,0 +1,239 @@
+"""The shared vocabulary of motion primitives.
+
+Every table is built from these small pure functions: pulses on a rhythmic
+grid, smooth keyframe chains, closed splines, harmonic sums, time warps,
+event responses and normalisation. Rows are plain (x, y, z) tuples of raw
+floats; the generator rounds and checks them afterwards.
+"""
+import math
+from typing import Callable, Iterable, List, Sequence, Tuple
+
+from .model import Row, Rows
+
+TAU = 2.0 * math.pi
+HOUSE_PEAK = 0.82
+
+
+# -- phase ------------------------------------------------------------------
+
+def theta(i: int, period: int) -> float:
+    """The angle 2 pi i / P of row i."""
+    return TAU * i / period
+
+
+def thetas(period: int) -> List[float]:
+    return [TAU * i / period for i in range(period)]
+
+
+def from_components(
+    period: int,
+    x: Callable[[float], float] = None,
+    y: Callable[[float], float] = None,
+    z: Callable[[float], float] = None,
+) -> Rows:
+    """Rows from per-component functions of theta; a missing one is 0."""
+    zero = lambda _t: 0.0  # noqa: E731
+    fx, fy, fz = x or zero, y or zero, z or zero
+    return [(fx(t), fy(t), fz(t)) for t in thetas(period)]
+
+
+# -- pulses -----------------------------------------------------------------
+
+def raised_cosine(d: float, half_width: float) -> float:
+    """(1 + cos(pi d / w)) / 2 inside |d| < w, else 0: a bump of height 1."""
+    if abs(d) < half_width:
+        return (1.0 + math.cos(math.pi * d / half_width)) / 2.0
+    return 0.0
+
+
+def cyclic_distance(row: float, centre: float, period: int) -> float:
+    """row - centre folded into [-P/2, P/2)."""
+    d = (row - centre) % period
+    return d - period if d >= period / 2.0 else d
+
+
+Pulse = Tuple[float, float, Tuple[float, float, float]]  # centre, half-width, amplitudes
+
+
+def pulse_sum(period: int, pulses: Iterable[Pulse]) -> Rows:
+    """Sum of raised-cosine pulses, each (centre pip, half-width, (ax, ay, az)).
+
+    Centres may be fractional; distances are cyclic, so a pulse near the end
+    of the cycle wraps round to its start.
+    """
+    xs = [0.0] * period
+    ys = [0.0] * period
+    zs = [0.0] * period
+    for centre, half_width, (ax, ay, az) in pulses:
+        lo = math.floor(centre - half_width)
+        hi = math.ceil(centre + half_width)
+        for k in range(lo, hi + 1):
+            b = raised_cosine(k - centre, half_width)
+            if b == 0.0:
+                continue
+            row = k % period
+            xs[row] += ax * b
+            ys[row] += ay * b
+            zs[row] += az * b
+    return list(zip(xs, ys, zs))
+
+
+def grid_centre(step: int, steps: int, period: int) -> float:
+    """Pip of a step on an even grid of ``steps`` steps over the period."""
+    return period * step / steps
+
+
+def euclid_onsets(k: int, n: int) -> List[int]:
+    """Steps of k evenly distributed onsets on n steps: ceil(j n / k)."""
+    return [-((-j * n) // k) for j in range(k)]
+
+
+# -- keyframes and easing ---------------------------------------------------
+
+def smoothstep3(u: float) -> float:
+    """3u^2 - 2u^3: zero slope at both ends."""
+    return u * u * (3.0 - 2.0 * u)
+
+
+def smootherstep(u: float) -> float:
+    """6u^5 - 15u^4 + 10u^3: zero slope and curvature at both ends."""
+    return u * u * u * (u * (u * 6.0 - 15.0) + 10.0)
+
+
+def keyframe_chain(
+    period: int,
+    keys: Sequence[Tuple[float, float]],
+    ease: Callable[[float], float] = smootherstep,
+) -> List[float]:
+    """One value per row from (pip, value) keyframes, closed over the period.
+
+    Between keys at pips a < b the value is va + (vb - va) ease((i - a)/(b - a));
+    after the last key the chain returns to the first key one period later.
+    Equal neighbouring values make a hold.
+    """
+    if not keys or keys[0][0] != 0:
+        raise ValueError("a keyframe chain starts at pip 0")
+    closed = list(keys) + [(period, keys[0][1])]
+    values = []
+    j = 0
+    for i in range(period):
+        while closed[j + 1][0] <= i:
+            j += 1
+        (a, va), (b, vb) = closed[j], closed[j + 1]
+        values.append(va + (vb - va) * ease((i - a) / (b - a)))
+    return values
+
+
+def time_warp(u: float, dwell: float, centre: float = 0.0) -> float:
+    """A monotone eased phase on [0, 1) that slows near ``centre``.
+
+    phi(u) = u - dwell / (2 pi) sin(2 pi (u - centre)) + const, with phi(0) = 0
+    and phi(u + 1) = phi(u) + 1; dwell in [0, 1) keeps it monotone, and at
+    dwell 1 the speed falls to zero at the centre.
+    """
+    offset = dwell / TAU * math.sin(TAU * (0.0 - centre))
+    return u - dwell / TAU * math.sin(TAU * (u - centre)) + offset
+
+
+# -- closed paths -----------------------------------------------------------
+
+def catmull_rom_closed(
+    points: Sequence[Sequence[float]], period: int, times: Sequence[float] = None
+) -> List[Tuple[float, ...]]:
+    """A closed uniform Catmull-Rom spline through ``points``.
+
+    ``times`` (optional, increasing, in [0, 1)) gives the phase at which the
+    path passes each point; by default the points are evenly spaced. Returns
+    one point (of the points' dimension) per row.
+    """
+    n = len(points)
+    if times is None:
+        times = [j / n for j in range(n)]
+    knots = list(times) + [times[0] + 1.0]
+    out = []
+    j = 0
+    for i in range(period):
+        u = i / period
+        while knots[j + 1] <= u:
+            j += 1
+        s = (u - knots[j]) / (knots[j + 1] - knots[j])
+        p0, p1, p2, p3 = (points[(j + o) % n] for o in (-1, 0, 1, 2))
+        s2 = s * s
+        s3 = s2 * s
+        out.append(
+            tuple(
+                0.5 * (2.0 * b + (c - a) * s + (2.0 * a - 5.0 * b + 4.0 * c - d) * s2
+                       + (3.0 * b - a - 3.0 * c + d) * s3)
+                for a, b, c, d in zip(p0, p1, p2, p3)
+            )
+        )
+    return out
+
+
+def periodic_bspline(points: Sequence[Sequence[float]], period: int) -> List[Tuple[float, ...]]:
+    """A closed uniform cubic B-spline with ``points`` as control points.
+
+    Smoother than Catmull-Rom (continuous curvature); it passes near, not
+    through, its control points.
+    """
+    n = len(points)
+    out = []
+    for i in range(period):
+        u = n * i / period
+        j = int(u)
+        s = u - j
+        s2 = s * s
+        s3 = s2 * s
+        w0 = (1.0 - s) ** 3 / 6.0
+        w1 = (3.0 * s3 - 6.0 * s2 + 4.0) / 6.0
+        w2 = (-3.0 * s3 + 3.0 * s2 + 3.0 * s + 1.0) / 6.0
+        w3 = s3 / 6.0
+        p0, p1, p2, p3 = (points[(j + o) % n] for o in (-1, 0, 1, 2))
+        out.append(tuple(w0 * a + w1 * b + w2 * c + w3 * d for a, b, c, d in zip(p0, p1, p2, p3)))
+    return out
+
+
+# -- event responses --------------------------------------------------------
+
+def looped_response(
+    period: int,
+    events: Iterable[Tuple[float, float]],
+    kernel: Callable[[float], float],
+    tail_cycles: int = 4,
+) -> List[float]:
+    """Causal response of a loop to (pip, weight) impulses.
+
+    ``kernel(age)`` is the response ``age`` pips after an event (0 for
+    negative ages). Tails of earlier cycles are added until ``tail_cycles``
+    periods back, so the end of the period meets its start.
+    """
+    values = [0.0] * period
+    for pip, weight in events:
+        for i in range(period):
+            age = (i - pip) % period
+            total = 0.0
+            for cycle in range(tail_cycles + 1):
+                total += kernel(age + cycle * period)
+            values[i] += weight * total
+    return values
+
+
+def damped_spring(frequency: float, decay: float) -> Callable[[float], float]:
+    """Kernel of a struck spring: sin(2 pi f a) e^(-a / decay), a in pips."""
+
+    def kernel(age: float) -> float:
+        if age < 0:
+            return 0.0
+        return math.sin(TAU * frequency * age) * math.exp(-age / decay)
+
+    return kernel
+
+
+# -- scaling ----------------------------------------------------------------
+
+def normalise(rows: Sequence[Row], peak: float = HOUSE_PEAK) -> Rows:
+    """Scales every coordinate by peak / M, M the largest |coordinate|."""
+    m = max(abs(v) for row in rows for v in row)
+    if m == 0.0:
+        raise ValueError("cannot normalise a table that never moves")
+    return [(peak * x / m, peak * y / m, peak * z / m) for x, y, z in rows]
