@@ -1,0 +1,23 @@
+#pragma once
+// Registration of the module's parts. Each binding converts its arguments,
+// makes one core call and converts the result; none holds state.
+
+#include <pybind11/pybind11.h>
+
+#include <vector>
+
+#include "pulsework/pattern_info.hpp"
+
+namespace pulsework::bindings {
+
+namespace py = pybind11;
+
+void register_offset3(py::module_& m);
+void register_catalogue(py::module_& m);
+void register_rudiments(py::module_& m);
+
+// Catalogue records as a new list of dicts with the keys "name",
+// "description", "period_pips" and "dimensions", in that order.
+py::list catalogue_dicts(const std::vector<PatternInfo>& records);
+
+}  // namespace pulsework::bindings
