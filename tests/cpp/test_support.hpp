@@ -1,0 +1,25 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "pulsework/offset3.hpp"
+
+namespace pulsework::test {
+
+inline void expect_same(const Offset3& a, const Offset3& b) {
+    EXPECT_EQ(a.x, b.x);
+    EXPECT_EQ(a.y, b.y);
+    EXPECT_EQ(a.z, b.z);
+}
+
+// Pips that stress the reduction: both ends of the int range and their
+// neighbours, and a few cycles either side of zero.
+inline std::vector<int> edge_pips() {
+    return {INT_MIN, INT_MIN + 1, INT_MIN + 31, -65536, -257, -64, -1, 0, 1, 63, 64, 255, 256,
+            65535, INT_MAX - 64, INT_MAX - 1, INT_MAX};
+}
+
+}  // namespace pulsework::test
