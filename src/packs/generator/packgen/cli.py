@@ -21,14 +21,36 @@ def build(packs) -> List[BuiltPack]:
     return built
 
 
+DIGEST_HEADER = """\
+# SHA-256 of each pack's rows: little-endian doubles, x y z a row, every table
+# of the pack in pack-table order. Any change to pattern data changes these,
+# and the tests compare them with the built module. Record a deliberate change:
+#   python src/packs/generator/generate.py --out build/gen --record-digests src/packs/table_digests.txt
+"""
+
+
+def record_digests(path, built, digests) -> None:
+    with open(path, "w", encoding="ascii", newline="\n") as stream:
+        stream.write(DIGEST_HEADER)
+        for pack, tables in built:
+            stream.write("%s  %s  %d\n" % (digests[pack.namespace], pack.namespace, len(tables)))
+
+
 def main(argv: Sequence[str]) -> int:
     parser = argparse.ArgumentParser(prog="generate.py", description=__doc__)
     parser.add_argument("--out", required=True, help="directory for the generated files")
     parser.add_argument("--quiet", action="store_true")
+    parser.add_argument(
+        "--record-digests",
+        metavar="FILE",
+        help="write the packs' digests to FILE (after a deliberate change of pattern data)",
+    )
     args = parser.parse_args(argv)
     started = time.perf_counter()
     built = build(all_packs())
     digests = emit(args.out, built)
+    if args.record_digests:
+        record_digests(args.record_digests, built, digests)
     if not args.quiet:
         rows = sum(p.period for pack, tables in built for p, _ in tables)
         count = sum(len(tables) for _pack, tables in built)

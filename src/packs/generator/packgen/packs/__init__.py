@@ -5,6 +5,6 @@ from ..model import Pack
 
 
 def all_packs() -> List[Pack]:
-    from . import initial, expansion
+    from . import atlas, expansion, initial
 
-    return [initial.PACK, expansion.PACK]
+    return [initial.PACK, expansion.PACK, atlas.build_pack()]

@@ -1,8 +1,6 @@
 """Authored tables of the initial pack (no closed rule)."""
-import math
-
-from ..motion import thetas
-from ..records import data_path
+from ..records import data_path, load_records
+from .stand_in import stand_ins
 
 AKWF = {
     "akwf_round_saw": "AKWF_R_asym_saw_05_256.txt",
@@ -26,24 +24,11 @@ def akwf(file_name):
     return build
 
 
-def _stand_in(seed, dims, y_only=False):
-    # Placeholder until the table is authored.
-    def build(period):
-        rows = []
-        for t in thetas(period):
-            x = 0.0 if y_only else 0.5 * math.sin(t + seed)
-            y = 0.3 * math.sin(2 * t + seed) if dims >= 2 else 0.0
-            z = 0.2 * math.sin(3 * t + seed) if dims >= 3 else 0.0
-            rows.append((x, y, z))
-        return rows
-
-    return build
-
-
 BUILDERS = {name: akwf(f) for name, f in AKWF.items()}
-for _k, (_name, _dims) in enumerate([
-    ("lfo_surge", 1), ("lfo_soft_gate", 1), ("lfo_double_pump", 2), ("lfo_glide_stair", 1),
-    ("lfo_morph", 2), ("rhythm_half_time", 2), ("rudiment_flam_accent", 2), ("ease_elastic", 1),
-    ("groove_a_played", 2), ("groove_a_grid", 2), ("groove_b_played", 2), ("groove_b_grid", 2),
-]):
-    BUILDERS[_name] = _stand_in(0.1 * _k + 0.05, _dims, _name == "lfo_double_pump")
+BUILDERS.update(stand_ins(
+    load_records("initial", "records.tsv"),
+    ["lfo_surge", "lfo_soft_gate", "lfo_double_pump", "lfo_glide_stair", "lfo_morph",
+     "rhythm_half_time", "rudiment_flam_accent", "ease_elastic", "groove_a_played",
+     "groove_a_grid", "groove_b_played", "groove_b_grid"],
+    y_only=["lfo_double_pump"],
+))
