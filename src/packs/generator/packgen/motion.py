@@ -109,7 +109,8 @@ def keyframe_chain(
 
     Between keys at pips a < b the value is va + (vb - va) ease((i - a)/(b - a));
     after the last key the chain returns to the first key one period later.
-    Equal neighbouring values make a hold.
+    Equal neighbouring values make a hold. A key may carry a third item, its
+    own ease for the segment that starts at it.
     """
     if not keys or keys[0][0] != 0:
         raise ValueError("a keyframe chain starts at pip 0")
@@ -119,8 +120,9 @@ def keyframe_chain(
     for i in range(period):
         while closed[j + 1][0] <= i:
             j += 1
-        (a, va), (b, vb) = closed[j], closed[j + 1]
-        values.append(va + (vb - va) * ease((i - a) / (b - a)))
+        (a, va), (b, vb) = closed[j][:2], closed[j + 1][:2]
+        shape = closed[j][2] if len(closed[j]) > 2 else ease
+        values.append(va + (vb - va) * shape((i - a) / (b - a)))
     return values
 
 
@@ -237,3 +239,24 @@ def normalise(rows: Sequence[Row], peak: float = HOUSE_PEAK) -> Rows:
     if m == 0.0:
         raise ValueError("cannot normalise a table that never moves")
     return [(peak * x / m, peak * y / m, peak * z / m) for x, y, z in rows]
+
+
+# -- more easing shapes -----------------------------------------------------
+
+def sine_ease(u: float) -> float:
+    """(1 - cos(pi u)) / 2: the gentlest symmetric ease."""
+    return (1.0 - math.cos(math.pi * u)) / 2.0
+
+
+def swell_ease(u: float) -> float:
+    """(1 - cos(pi u^2)) / 2: a long slow start that accelerates and then
+    arrives softly (zero slope at both ends)."""
+    return (1.0 - math.cos(math.pi * u * u)) / 2.0
+
+
+EASES = {
+    "smooth": smoothstep3,
+    "smoother": smootherstep,
+    "sine": sine_ease,
+    "swell": swell_ease,
+}
