@@ -1,7 +1,7 @@
 """The module surface: attributes, Offset3 and pip conversion."""
 import pytest
 
-from conftest import INT_MAX, INT_MIN
+from conftest import INT_MAX, INT_MIN, Index, IntOnly
 
 RUDIMENTS = [
     "bounce", "sway", "circle", "figure_eight", "step_touch", "box_step", "helix",
@@ -57,19 +57,6 @@ def test_rudiment_signature(module, name):
         function()
     with pytest.raises(TypeError):
         function(1, 2)
-
-
-class Index:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
-class IntOnly:
-    def __int__(self):
-        return 5
 
 
 class RaisingIndex:

@@ -4,7 +4,7 @@ import sys
 
 import pytest
 
-from conftest import INT_MAX, INT_MIN, pips_around
+from conftest import INT_MAX, INT_MIN, IntOnly, pips_around
 
 PIPS = [0, 1, 17, 63, 64, 255, -1, -64, INT_MIN, INT_MAX]
 
@@ -104,10 +104,6 @@ def test_items_must_be_patterns(module, patterns):
 
 @pytest.mark.filterwarnings("ignore:an integer is required:DeprecationWarning")
 def test_pip_count_has_no_implicit_conversion(module):
-    class IntOnly:
-        def __int__(self):
-            return 5
-
     library = module.PatternLibrary()
     for pip in [IntOnly(), 5.0, 2**31, INT_MIN - 1]:
         with pytest.raises(TypeError):

@@ -6,7 +6,7 @@ from fractions import Fraction
 
 import pytest
 
-from conftest import INT_MAX, INT_MIN, pips_around
+from conftest import INT_MAX, INT_MIN, Index, IntOnly, pips_around
 
 BAD_NAME = "Invalid pattern name"
 BAD_COUNT = "A pattern requires 1..65535 samples (one per pip)"
@@ -41,19 +41,6 @@ def test_members_and_keywords(module):
     with pytest.raises(AttributeError):
         p.extra = 1
     assert module.SampledPattern.__doc__ is None
-
-
-class Index:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
-class IntOnly:
-    def __int__(self):
-        return 5
 
 
 class Real:
