@@ -13,6 +13,7 @@ namespace pulsework::bindings {
 namespace py = pybind11;
 
 void register_offset3(py::module_& m);
+void register_patterns(py::module_& m);
 void register_catalogue(py::module_& m);
 void register_rudiments(py::module_& m);
 

@@ -34,6 +34,7 @@ PYBIND11_MODULE(pulsework, m) {
     m.doc() = "Integer-pip rhythmic position functions";
     m.attr("PIPS_PER_BEAT") = pulsework::PIPS_PER_BEAT;
     bindings::register_offset3(m);
+    bindings::register_patterns(m);
     bindings::register_catalogue(m);
     bindings::register_rudiments(m);
     pybind11::register_local_exception_translator(translate_invalid_argument);

@@ -14,6 +14,23 @@ def pips_around(period):
     return pips
 
 
+class Index:
+    """An integer-like object: converts through __index__."""
+
+    def __init__(self, value):
+        self.value = value
+
+    def __index__(self):
+        return self.value
+
+
+class IntOnly:
+    """A number with __int__ but no __index__: only implicit conversion takes it."""
+
+    def __int__(self):
+        return 5
+
+
 @pytest.fixture(scope="session")
 def module():
     import pulsework

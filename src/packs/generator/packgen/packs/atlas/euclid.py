@@ -1,24 +1,29 @@
-"""Atlas tables: euclid."""
-from ..stand_in import stand_ins
-from . import RECORDS
+"""Atlas tables: k evenly distributed onsets on an n-step grid of eighth notes.
 
-NAMES = [
-    "euclid_2_5",
-    "euclid_3_7",
-    "euclid_3_10",
-    "euclid_4_9",
-    "euclid_4_11",
-    "euclid_5_9",
-    "euclid_5_11",
-    "euclid_5_13",
-    "euclid_5_14",
-    "euclid_6_13",
-    "euclid_7_12",
-    "euclid_7_15",
-    "euclid_7_17",
-    "euclid_8_19",
-    "euclid_9_20",
-    "euclid_11_24",
-]
+The first onset is the phrase accent; the later ones swing alternately left
+and right. Each step is 32 pips, so the period is 32 n.
+"""
+from ...motion import euclid_onsets, pulse_sum
+from .rule_support import family_from_names
 
-BUILDERS = stand_ins(RECORDS, NAMES)
+STEP = 32
+HALF_WIDTH = 24
+ACCENT = (0.75, -0.32, 0.0)
+ONSET_X, ONSET_Y = 0.5625, -0.24
+
+
+def euclid(k, n):
+    def build(period):
+        pulses = []
+        for j, step in enumerate(euclid_onsets(k, n)):
+            if j == 0:
+                amplitudes = ACCENT
+            else:
+                amplitudes = (ONSET_X if j % 2 == 0 else -ONSET_X, ONSET_Y, 0.0)
+            pulses.append((STEP * step, HALF_WIDTH, amplitudes))
+        return pulse_sum(period, pulses)
+
+    return build
+
+
+BUILDERS = family_from_names("euclid_", euclid)

@@ -1,24 +1,79 @@
-"""Atlas tables: gesture."""
-from ..stand_in import stand_ins
-from . import RECORDS
+"""Atlas tables: single-point gestures, gesture_<name>.
 
-NAMES = [
-    "gesture_side_reach",
-    "gesture_cross_reach",
-    "gesture_low_scoop",
-    "gesture_high_arc",
-    "gesture_corner_taps",
-    "gesture_diagonal_touch",
-    "gesture_box_return",
-    "gesture_zigzag_lift",
-    "gesture_duck_sway",
-    "gesture_push_pull",
-    "gesture_reach_depth",
-    "gesture_bow_turn",
-    "gesture_heel_toe",
-    "gesture_hop_answer",
-    "gesture_spiral_reach",
-    "gesture_diamond_depth",
-]
+A gesture is authored as a start position and a list of moves
+(data/atlas/gesture.json). A move either holds still for its pips or runs
+from where the point is through the listed points, along an open
+Catmull-Rom path (its ends continued straight), timed by smootherstep so
+that it starts and ends at rest. A run through one point is a straight,
+eased move; a run through several is a flowing arc. Moves meet at rest, so
+every pose, touch and turn of a gesture is a moment of stillness, and the
+last move comes back to the start for a seamless loop.
+"""
+import math
 
-BUILDERS = stand_ins(RECORDS, NAMES)
+from ...motion import TAU, smootherstep
+from .authored_data import load_json
+
+DATA = load_json("gesture.json")["gestures"]
+
+
+def point3(p):
+    return tuple(p) + (0.0,) * (3 - len(p))
+
+
+def spiral_points(start, spec):
+    """Points of a spiral opening out from ``start`` while moving in depth."""
+    count = int(round(spec["turns"] * spec["points_per_turn"]))
+    x0, y0, z0 = start
+    points = []
+    for k in range(1, count + 1):
+        share = k / count
+        angle = TAU * spec["turns"] * share
+        r = spec["radius"] * share
+        points.append((x0 + r * math.cos(angle), y0 + r * math.sin(angle), z0 + (spec["z"] - z0) * share))
+    return points
+
+
+def catmull_rom(p0, p1, p2, p3, t):
+    t2 = t * t
+    t3 = t2 * t
+    return tuple(
+        0.5 * (2.0 * b + (c - a) * t + (2.0 * a - 5.0 * b + 4.0 * c - d) * t2
+               + (3.0 * b - a - 3.0 * c + d) * t3)
+        for a, b, c, d in zip(p0, p1, p2, p3)
+    )
+
+
+def run(points, pips):
+    """Positions of an eased run through ``points`` (the first is where it starts)."""
+    ahead = tuple(2.0 * b - a for a, b in zip(points[1], points[0]))
+    beyond = tuple(2.0 * b - a for a, b in zip(points[-2], points[-1]))
+    path = [ahead] + list(points) + [beyond]
+    spans = len(points) - 1
+    rows = []
+    for i in range(pips):
+        s = spans * smootherstep(i / pips)
+        j = min(int(s), spans - 1)
+        rows.append(catmull_rom(path[j], path[j + 1], path[j + 2], path[j + 3], s - j))
+    return rows
+
+
+def gesture(spec):
+    def build(period):
+        here = point3(spec["start"])
+        rows = []
+        for move in spec["moves"]:
+            pips, targets = move[0], move[1:]
+            if targets and isinstance(targets[0], dict):
+                targets = spiral_points(here, targets[0]["spiral"])
+            targets = [point3(p) for p in targets]
+            rows += run([here] + targets, pips) if targets else [here] * pips
+            here = targets[-1] if targets else here
+        if len(rows) != period or here != point3(spec["start"]):
+            raise ValueError("a gesture fills its period and ends where it starts")
+        return rows
+
+    return build
+
+
+BUILDERS = {name: gesture(spec) for name, spec in DATA.items()}

@@ -1,24 +1,20 @@
-"""Atlas tables: orbit."""
-from ..stand_in import stand_ins
-from . import RECORDS
+"""Atlas tables: ellipses with one unequal pair of harmonic ripples."""
+import math
 
-NAMES = [
-    "orbit_harmonic_01",
-    "orbit_harmonic_02",
-    "orbit_harmonic_03",
-    "orbit_harmonic_04",
-    "orbit_harmonic_05",
-    "orbit_harmonic_06",
-    "orbit_harmonic_07",
-    "orbit_harmonic_08",
-    "orbit_harmonic_09",
-    "orbit_harmonic_10",
-    "orbit_harmonic_11",
-    "orbit_harmonic_12",
-    "orbit_harmonic_13",
-    "orbit_harmonic_14",
-    "orbit_harmonic_15",
-    "orbit_harmonic_16",
-]
+from .rule_support import normalised, read_table
 
-BUILDERS = stand_ins(RECORDS, NAMES)
+sin, cos = math.sin, math.cos
+
+
+def orbit_harmonic(k, c, phi):
+    """X = cos t + c cos(k t + phi), Y = 0.72 sin t - c sin((k + 1) t - phi), scaled to 0.82."""
+    return normalised(
+        x=lambda t: cos(t) + c * cos(k * t + phi),
+        y=lambda t: 0.72 * sin(t) - c * sin((k + 1) * t - phi),
+    )
+
+
+BUILDERS = {
+    "orbit_harmonic_" + nn: orbit_harmonic(int(k), float(c), float(phi))
+    for nn, k, c, phi in read_table("orbit_harmonics.tsv")
+}

@@ -1,24 +1,31 @@
-"""Atlas tables: stick."""
-from ..stand_in import stand_ins
-from . import RECORDS
+"""Atlas tables: eight-stroke sticking studies answered with the hands swapped.
 
-NAMES = [
-    "stick_study_01",
-    "stick_study_02",
-    "stick_study_03",
-    "stick_study_04",
-    "stick_study_05",
-    "stick_study_06",
-    "stick_study_07",
-    "stick_study_08",
-    "stick_study_09",
-    "stick_study_10",
-    "stick_study_11",
-    "stick_study_12",
-    "stick_study_13",
-    "stick_study_14",
-    "stick_study_15",
-    "stick_study_16",
-]
+Sixteen eighth-note strokes over eight beats: the sticking of
+data/atlas/stickings.tsv, then the same with R and L exchanged, accents kept.
+"""
+from ...motion import pulse_sum
+from ...rhythm import sticking_pulses
+from .rule_support import read_table
 
-BUILDERS = stand_ins(RECORDS, NAMES)
+HALF_WIDTH = 12
+ACCENT = (0.74, -0.34)
+PLAIN = (0.407, -0.187)
+SWAP = str.maketrans("RL", "LR")
+
+
+def stick_study(strokes):
+    """``strokes``: R/L letters, capitals for the accented group leads."""
+    hands = "".join(strokes).upper()
+    hands += hands.translate(SWAP)
+    accents = [k for k, s in enumerate(strokes) if s.isupper()]
+    accents += [k + len(strokes) for k in accents]
+
+    def build(period):
+        return pulse_sum(period, sticking_pulses(hands, period, HALF_WIDTH, accents, ACCENT, PLAIN))
+
+    return build
+
+
+BUILDERS = {
+    "stick_study_" + fields[0]: stick_study(fields[1:]) for fields in read_table("stickings.tsv")
+}

@@ -1,24 +1,14 @@
-"""Atlas tables: weave."""
-from ..stand_in import stand_ins
-from . import RECORDS
+"""Atlas tables: a horizontal and b vertical cycles over sixteen beats."""
+import math
 
-NAMES = [
-    "weave_1_3",
-    "weave_1_4",
-    "weave_1_5",
-    "weave_2_5",
-    "weave_2_7",
-    "weave_3_4",
-    "weave_3_5",
-    "weave_3_7",
-    "weave_3_8",
-    "weave_4_5",
-    "weave_4_7",
-    "weave_4_9",
-    "weave_5_6",
-    "weave_5_7",
-    "weave_5_8",
-    "weave_5_9",
-]
+from .rule_support import family_from_names, normalised
 
-BUILDERS = stand_ins(RECORDS, NAMES)
+sin = math.sin
+
+
+def weave(a, b):
+    """X = sin(a t + 0.37), Y = 0.8125 sin(b t), scaled to 0.82."""
+    return normalised(x=lambda t: sin(a * t + 0.37), y=lambda t: 0.8125 * sin(b * t))
+
+
+BUILDERS = family_from_names("weave_", weave)

@@ -1,0 +1,508 @@
+"""The atlas tables authored without a closed rule: each family is measured
+for what its names and descriptions promise (counts of holds, lobes, stops,
+touches and turns), read back through sample(). The recorded digests guard
+the exact values."""
+import hashlib
+import math
+
+import pytest
+
+TAU = 2.0 * math.pi
+
+
+@pytest.fixture(scope="module")
+def table(module):
+    periods = {r["name"]: r["period_pips"] for r in module.catalogue()}
+    cache = {}
+
+    def rows(name):
+        if name not in cache:
+            cache[name] = [module.sample(name, i).as_tuple() for i in range(periods[name])]
+        return cache[name]
+
+    return rows
+
+
+def column(rows, axis):
+    return [row[axis] for row in rows]
+
+
+def runs(flags):
+    """(start, length) of each maximal run of true flags, the cycle closed."""
+    n = len(flags)
+    if all(flags):
+        return [(0, n)]
+    first = next(i for i in range(n) if not flags[i])
+    found, start = [], None
+    for k in range(1, n + 1):
+        i = (first + k) % n
+        if flags[i] and start is None:
+            start = i
+        elif not flags[i] and start is not None:
+            found.append((start, (i - start) % n))
+            start = None
+    return found
+
+
+def holds(rows):
+    """(first row, length) of every stretch where the point stands still."""
+    still = [rows[i] == rows[i - 1] for i in range(len(rows))]
+    return [((start - 1) % len(rows), length + 1) for start, length in runs(still)]
+
+
+def peaks(values):
+    """Rows of the cyclic local maxima (a flat top counts once)."""
+    n = len(values)
+    rising = [values[i] > values[i - 1] for i in range(n)]
+    falling = [values[(i + 1) % n] < values[i] for i in range(n)]
+    found = []
+    for i in range(n):
+        if not rising[i]:
+            continue
+        j = i
+        while values[(j + 1) % n] == values[j] and (j + 1) % n != i:
+            j = (j + 1) % n
+        if falling[j]:
+            found.append(i)
+    return found
+
+
+def excursions(rows, test):
+    return len(runs([test(row) for row in rows]))
+
+
+def winding(points):
+    """Turns of the closed path of (a, b) points about the origin."""
+    total = 0.0
+    for i in range(len(points)):
+        a0, b0 = points[i - 1]
+        a1, b1 = points[i]
+        d = math.atan2(b1, a1) - math.atan2(b0, a0)
+        total += (d + math.pi) % TAU - math.pi
+    return total / TAU
+
+
+# -- wave_ -----------------------------------------------------------------------
+
+
+def test_soft_rectifier_is_one_swell_then_rest(table):
+    x = column(table("wave_soft_rectifier"), 0)
+    assert min(x) == 0.0 and max(x) == 0.82
+    assert excursions(x, lambda v: v > 0.41) == 1
+    assert sum(v < 0.01 for v in x) > 0.3 * len(x)
+
+
+def test_scoop_warp_falls_fast_and_climbs_out_slowly(table):
+    x = column(table("wave_scoop_warp"), 0)
+    crest, trough = x.index(max(x)), x.index(min(x))
+    assert peaks(x) == [crest]
+    fall = (trough - crest) % len(x)
+    assert (len(x) - fall) > 1.5 * fall
+
+
+def test_shelf_wave_has_a_shelf_on_the_rise_then_a_scoop(table):
+    x = column(table("wave_shelf_wave"), 0)
+    crest, trough = x.index(max(x)), x.index(min(x))
+    flat = [0.3 < x[i] < 0.6 and abs(x[i] - x[i - 1]) < 0.002 for i in range(len(x))]
+    (start, length), = runs(flat)
+    assert length >= 40 and start < crest
+    assert peaks(x) == [crest] and min(x) < -0.8 and crest < trough
+
+
+def test_bottle_is_body_neck_and_lip_then_inverted(table):
+    x = column(table("wave_bottle"), 0)
+    half = len(x) // 2
+    assert all(x[i + half] == -x[i] for i in range(half))
+    body = runs([v == 0.82 for v in x[:half]])
+    neck = runs([v == 0.3 for v in x[:half]])
+    assert len(body) == 1 and len(neck) == 1 and body[0][0] < neck[0][0]
+    assert body[0][1] > 80 and neck[0][1] > 50
+    lip = max(x[neck[0][0] + neck[0][1]:half])
+    assert 0.3 < lip < 0.5
+
+
+def test_soft_teeth_are_three_steep_faces_and_long_backs(table):
+    x = column(table("wave_soft_teeth"), 0)
+    tops = peaks(x)
+    bottoms = peaks([-v for v in x])
+    assert len(tops) == 3 and len(bottoms) == 3
+    for top in tops:
+        fall = min((b - top) % len(x) for b in bottoms)
+        assert fall > 2 * (len(x) / 3 - fall)
+
+
+def test_warped_fold_folds_unevenly(table):
+    x = column(table("wave_warped_fold"), 0)
+    assert len(peaks(x)) >= 3
+    half = len(x) // 2
+    assert max(abs(x[i + half] + x[i]) for i in range(half)) > 0.3
+
+
+# -- seq_ ------------------------------------------------------------------------
+
+SEQUENCES = ["up_down", "pendulum", "octave", "unequal", "question", "answer", "ratchet", "stairs"]
+
+
+def held_positions(rows):
+    found = holds(rows)
+    return [start for start, _length in found], [rows[start][:2] for start, _length in found]
+
+
+@pytest.mark.parametrize("sequence", SEQUENCES)
+def test_seq_even_segments_are_equal_and_lilt_long_short(table, sequence):
+    even_starts, even_positions = held_positions(table("seq_%s_even" % sequence))
+    lilt_starts, lilt_positions = held_positions(table("seq_%s_lilt" % sequence))
+    assert len(even_starts) == 8 and even_positions == lilt_positions
+    assert even_starts[0] == 0 and lilt_starts[0] == 0
+    durations = [(b - a) % 512 for a, b in zip(even_starts, even_starts[1:] + even_starts[:1])]
+    assert all(abs(d - 64) <= 1 for d in durations)
+    durations = [(b - a) % 512 for a, b in zip(lilt_starts, lilt_starts[1:] + lilt_starts[:1])]
+    assert all(abs(d - 512 / 12 * (2 if k % 2 == 0 else 1)) <= 1 for k, d in enumerate(durations))
+
+
+def direction_changes(values):
+    rises = [b > a for a, b in zip(values, values[1:])]
+    return sum(r != s for r, s in zip(rises, rises[1:]))
+
+
+def step_sizes(positions):
+    return [math.dist(p, q) for p, q in zip(positions, positions[1:] + positions[:1])]
+
+
+SEQUENCE_SHAPES = {
+    # Up to a single top and back down.
+    "up_down": lambda xs, ys: direction_changes(ys) == 1 and ys.index(max(ys)) == 4,
+    # Side to side: stations along x out and back, high at the ends, low in the middle.
+    "pendulum": lambda xs, ys: direction_changes(xs) == 1 and ys[0] == ys[4] == max(ys)
+    and min(ys) == ys[2] == ys[6],
+    # Alternate low and high, an octave (more than 0.9) apart.
+    "octave": lambda xs, ys: all((ys[k] < 0) == (k % 2 == 0) for k in range(8))
+    and all(ys[k + 1] - ys[k] > 0.9 for k in range(0, 8, 2)),
+    # Steps of very different sizes.
+    "unequal": lambda xs, ys: max(step_sizes(list(zip(xs, ys))))
+    > 5 * min(step_sizes(list(zip(xs, ys)))),
+    # Ends up, on its highest position; the answer ends down, on its lowest.
+    "question": lambda xs, ys: ys[-1] == max(ys) and ys[-2] < ys[-1],
+    "answer": lambda xs, ys: ys[-1] == min(ys) and ys[-2] > ys[-1],
+    # Two steps forward, one back, and a release from the far end.
+    "ratchet": lambda xs, ys: all((xs[k + 1] > xs[k]) == (k % 2 == 0) for k in range(7))
+    and xs[2] > xs[0] and xs[4] > xs[2] and xs[6] > xs[4] and xs[7] == max(xs),
+    # Each step moves along one axis only: risers and treads, up and down.
+    "stairs": lambda xs, ys: all((xs[k] == xs[k - 1]) != (ys[k] == ys[k - 1]) for k in range(8))
+    and xs == sorted(xs) and ys[:5] == sorted(ys[:5]) and ys[4:] == sorted(ys[4:], reverse=True),
+}
+
+
+@pytest.mark.parametrize("sequence", SEQUENCES)
+def test_seq_sequence_is_recognisable(table, sequence):
+    _starts, positions = held_positions(table("seq_%s_even" % sequence))
+    xs = [p[0] for p in positions]
+    ys = [p[1] for p in positions]
+    assert all(p != q for p, q in zip(positions, positions[1:] + positions[:1]))
+    assert SEQUENCE_SHAPES[sequence](xs, ys), positions
+
+
+# -- noise_ ----------------------------------------------------------------------
+
+NOISE = ["noise_%s_%d" % (c, n) for c, counts in (
+    ("drift", (5, 7, 9, 11)), ("orbit", (6, 8, 10, 12)),
+    ("ripple", (5, 7, 9, 11)), ("depth", (6, 8, 10, 12))) for n in counts]
+
+
+def noise_control_points(name):
+    """The control points as the generator documents them."""
+    _prefix, character, count = name.split("_")
+    n = int(count)
+    units = []
+    for j in range(n):
+        d = hashlib.sha256(("%s/%d" % (name, j)).encode("ascii")).digest()
+        units.append([int.from_bytes(d[4 * k:4 * k + 4], "big") / 2.0**32 for k in range(3)])
+    sign = [(-1.0) ** j for j in range(n)]
+    if character == "drift":
+        steps = [((0.6 + 0.4 * u[1]) * math.cos(TAU * u[0]), (0.6 + 0.4 * u[1]) * math.sin(TAU * u[0]))
+                 for u in units]
+        mean = [sum(s[a] for s in steps) / n for a in (0, 1)]
+        walk, x, y = [], 0.0, 0.0
+        for sx, sy in steps:
+            x, y = x + sx - mean[0], y + sy - mean[1]
+            walk.append((x, y))
+        mean = [sum(p[a] for p in walk) / n for a in (0, 1)]
+        walk = [(p[0] - mean[0], p[1] - mean[1]) for p in walk]
+        peak = max(abs(v) for p in walk for v in p)
+        return [(0.72 * px / peak, 0.72 * py / peak, 0.0) for px, py in walk]
+    if character == "ripple":
+        return [(0.75 * math.cos(TAU * j / n) + 0.1 * (u[0] - 0.5), sign[j] * (0.3 + 0.45 * u[1]), 0.0)
+                for j, u in enumerate(units)]
+    points = []
+    for j, u in enumerate(units):
+        angle = TAU * (j + 0.3 * (u[0] - 0.5)) / n
+        if character == "orbit":
+            r, z = 0.62 + sign[j] * (0.06 + 0.12 * u[1]), 0.0
+        else:
+            r, z = 0.3 + 0.25 * u[1], sign[j] * (0.3 + 0.5 * u[2])
+        points.append((r * math.cos(angle), r * math.sin(angle), z))
+    return points
+
+
+@pytest.mark.parametrize("name", NOISE)
+def test_noise_path_runs_through_its_digest_control_points(table, name):
+    rows = table(name)
+    points = noise_control_points(name)
+    for j, point in enumerate(points):
+        row = rows[len(rows) * j // len(points)]
+        assert max(abs(a - b) for a, b in zip(row, point)) < 1e-9, (j, row, point)
+
+
+@pytest.mark.parametrize("name", NOISE)
+def test_noise_character(table, name):
+    rows = table(name)
+    character, n = name.split("_")[1], int(name.split("_")[2])
+    x, y, z = (column(rows, a) for a in range(3))
+    assert (max(z) - min(z) > 1.0) == (character == "depth")
+    if character == "orbit":
+        # Once round the centre, the radius swelling and shrinking N times.
+        radius = [math.hypot(a, b) for a, b in zip(x, y)]
+        assert round(winding(list(zip(x, y)))) == 1 and min(radius) > 0.35
+        assert len(peaks(radius)) == n // 2 and len(peaks([-r for r in radius])) == n // 2
+    if character == "ripple":
+        # One sideways sweep while y ripples up and down through every point.
+        assert len(peaks(x)) == 1
+        assert len(runs([v > 0 for v in y])) >= n // 2
+    if character == "depth":
+        assert len(runs([v > 0.2 for v in z])) == n // 2
+        assert round(winding(list(zip(x, y)))) == 1
+    if character == "drift":
+        # A wandering path: N turns, not a lap round a centre.
+        assert max(map(abs, x + y)) > 0.6
+
+
+# -- polar_scallop_k ---------------------------------------------------------------
+
+
+@pytest.mark.parametrize("k", range(2, 10))
+def test_scallop_has_k_lobes_one_bent_never_near_the_centre(table, k):
+    rows = table("polar_scallop_%d" % k)
+    radius = [math.hypot(x, y) for x, y, _z in rows]
+    assert min(radius) > 0.4
+    assert round(winding([(x, y) for x, y, _z in rows])) == 1
+    crests = peaks(radius)
+    notches = peaks([-r for r in radius])
+    assert len(crests) == k and len(notches) == k
+    leans = []
+    n = len(rows)
+    for crest in crests:
+        before = min((crest - m) % n for m in notches)
+        after = min((m - crest) % n for m in notches)
+        leans.append(abs(after - before) / (after + before))
+    bent = [lean for lean in leans if lean > 0.25]
+    assert len(bent) == 1 and max(lean for lean in leans if lean <= 0.25) < 0.02
+
+
+# -- mech_ -----------------------------------------------------------------------
+
+
+def rising_share(values):
+    """Share of the cycle from the lowest value to the highest."""
+    low, high = values.index(min(values)), values.index(max(values))
+    return ((high - low) % len(values)) / len(values)
+
+
+def test_whitworth_returns_twice_as_fast_as_it_advances(table):
+    x = column(table("mech_whitworth"), 0)
+    assert abs(rising_share(x) - 2 / 3) < 0.01
+
+
+def test_offset_crank_strokes_differ_in_time(table):
+    x = column(table("mech_offset_crank"), 0)
+    assert 0.45 < rising_share(x) < 0.47  # 165 degrees of crank one way, 195 the other
+    y = column(table("mech_offset_crank"), 1)
+    assert -min(y) > 3 * max(y)  # the rod leans mostly to one side
+
+
+def test_escapement_steps_and_pauses_once_a_beat(table):
+    rows = table("mech_escapement")
+    stops = holds(rows)
+    assert len(stops) == 8
+    assert [start for start, _length in stops] == [26 + 64 * k for k in range(8)]
+    radius = [math.hypot(x, y) for x, y, _z in rows]
+    assert max(radius) - min(radius) < 1e-9
+    assert round(winding([row[:2] for row in rows])) == 1
+
+
+@pytest.mark.parametrize("name, lobes", [("mech_elliptic_cam", 1), ("mech_cam_return", 1)])
+def test_cam_lifts_once_a_turn_and_offset_follows_the_slope(table, name, lobes):
+    rows = table(name)
+    x, y = column(rows, 0), column(rows, 1)
+    assert len(peaks(y)) == lobes
+    n = len(rows)
+    for i in range(n):
+        slope = y[(i + 1) % n] - y[i - 1]
+        if abs(x[i]) > 0.02:
+            assert (slope > 0) == (x[i] > 0), i
+
+
+def test_cam_return_rises_dwells_returns_dwells(table):
+    rows = table("mech_cam_return")
+    y = column(rows, 1)
+    dwells = holds(rows)
+    assert [y[start] for start, _length in dwells] == [0.7, -0.7]
+    # 45 and 90 degrees of crank, and the row where the next move leaves from rest.
+    assert [length for _start, length in dwells] == [64 + 1, 128 + 1]
+    assert rising_share(y) > 0.37 and rising_share(y) < 0.38
+
+
+def test_rocking_beam_swings_on_an_arc(table):
+    rows = table("mech_rocking_beam")
+    x, y = column(rows, 0), column(rows, 1)
+    assert len(peaks(y)) == 1 and len(peaks(x)) == 2
+    # The end pulls in at both ends of the swing.
+    assert sorted(peaks([-v for v in x])) == sorted([y.index(max(y)), y.index(min(y))])
+
+
+def test_crank_rocker_follows_its_crank_and_rocks(table):
+    rows = table("mech_crank_rocker")
+    for i, (x, _y, z) in enumerate(rows):
+        t = TAU * i / 512
+        assert abs(x - 0.82 * math.cos(t)) < 1e-12 and abs(z - 0.123 * math.cos(3 * t)) < 1e-12
+    y = column(rows, 1)
+    assert len(peaks(y)) == 1 and max(y) == -min(y) == 0.7
+    assert 0.56 < rising_share(y) < 0.6  # the rocker returns faster than it advances
+
+
+# -- gesture_ --------------------------------------------------------------------
+
+
+def near(v, target, tolerance=0.05):
+    return abs(v - target) < tolerance
+
+
+def quadrants_visited(rows, reach):
+    quadrants = []
+    for start, length in runs([abs(r[0]) > reach and abs(r[1]) > reach for r in rows]):
+        x, y = rows[start][:2]
+        quadrants.append((x > 0, y > 0))
+    return quadrants
+
+
+def side_reach(rows):
+    return [rows[s][0] > 0 for s, _l in runs([abs(r[0]) > 0.7 for r in rows])] == [True, False] \
+        and excursions(rows, lambda r: abs(r[0]) < 0.01) == 2
+
+
+def cross_reach(rows):
+    crosses = [rows[s][0] > 0 for s, _l in runs([abs(r[0]) > 0.4 and r[1] < -0.4 for r in rows])]
+    reaches = [rows[s][0] > 0 for s, _l in runs([abs(r[0]) > 0.75 and r[1] > 0.45 for r in rows])]
+    return crosses == [False, True] and reaches == [True, False]
+
+
+def low_scoop(rows):
+    (start, length), = runs([r[1] < -0.6 for r in rows])
+    return all(rows[i + 1][0] >= rows[i][0] for i in range(start, start + length - 1))
+
+
+def high_arc(rows):
+    arcs = runs([r[1] > 0.7 for r in rows])
+    return len(arcs) == 2 and rows[arcs[0][0] + arcs[0][1]][0] > rows[arcs[0][0]][0] \
+        and rows[arcs[1][0] + arcs[1][1]][0] < rows[arcs[1][0]][0]
+
+
+def corner_taps(rows):
+    return sorted(quadrants_visited(rows, 0.6)) == sorted({(a, b) for a in (0, 1) for b in (0, 1)}) \
+        and excursions(rows, lambda r: r[:2] == (0.0, 0.0)) == 4
+
+
+def diagonal_touch(rows):
+    touches = [rows[s][0] > 0 for s, _l in runs([abs(r[0]) > 0.55 for r in rows])]
+    return all(r[0] == r[1] for r in rows) and touches == [True, False]
+
+
+def box_return(rows):
+    order = quadrants_visited(rows, 0.55)
+    # Round the box from its upper left corner and back to it, then to the centre.
+    perimeter = [(False, True), (True, True), (True, False), (False, False), (False, True)]
+    return order == perimeter and rows[0][:2] == (0.0, 0.0) \
+        and all(abs(r[0]) <= 0.6 and abs(r[1]) <= 0.6 for r in rows)
+
+
+def zigzag_lift(rows):
+    lift = max(range(len(rows)), key=lambda i: rows[i][1])
+    xs = [r[0] for r in rows[:lift + 1]]
+    ys = [r[1] for r in rows[:lift + 1]]
+    return direction_changes(xs) == 4 and all(b >= a for a, b in zip(ys, ys[1:]))
+
+
+def duck_sway(rows):
+    ducked = runs([r[1] < -0.5 for r in rows])
+    if len(ducked) != 1:
+        return False
+    start, length = ducked[0]
+    low = rows[start:start + length]
+    sides = [low[s][0] > 0 for s, _l in runs([abs(r[0]) > 0.5 for r in low])]
+    return sides == [False, True, False]
+
+
+def push_pull(rows):
+    return excursions(rows, lambda r: r[2] > 0.7) == 2 and excursions(rows, lambda r: r[2] < -0.6) == 2
+
+
+def reach_depth(rows):
+    return excursions(rows, lambda r: r[2] > 0.75) == 1 and excursions(rows, lambda r: r[2] < -0.55) == 1
+
+
+def bow_turn(rows):
+    bows = runs([r[1] < -0.5 for r in rows])
+    return len(bows) == 1 and rows[bows[0][0]][2] > 0.4 \
+        and abs(round(winding([(r[0], r[2]) for r in rows]))) == 1
+
+
+def heel_toe(rows):
+    y = [r[1] for r in rows]
+    touches = [y[s] for s, _l in holds(rows) if y[s] < -0.3]
+    return len(touches) == 8 and touches == [-0.35, -0.75] * 4
+
+
+def hop_answer(rows):
+    y = [r[1] for r in rows]
+    tops = [y[i] for i in peaks(y) if y[i] > 0]
+    return [t > 0.6 for t in tops] == [True, False, True, False, False]
+
+
+def spiral_reach(rows):
+    flat = [(r[0], r[1]) for r in rows if math.hypot(r[0], r[1]) > 1e-9]
+    turns = sum(
+        ((math.atan2(b[1], b[0]) - math.atan2(a[1], a[0]) + math.pi) % TAU - math.pi)
+        for a, b in zip(flat, flat[1:])
+    ) / TAU
+    z = [r[2] for r in rows]
+    # Two and a half turns, less the first eighth that leaves the centre straight.
+    return abs(turns - 2.375) < 0.01 and min(z) == -0.5 and max(z) == 0.8
+
+
+def diamond_depth(rows):
+    corners = [rows[s] for s, _l in holds(rows)]
+    return [(c[1], c[2]) for c in corners] == [(0.0, 0.82), (-0.75, 0.0), (0.0, -0.75), (0.75, 0.0)]
+
+
+GESTURES = {
+    "gesture_side_reach": side_reach,
+    "gesture_cross_reach": cross_reach,
+    "gesture_low_scoop": low_scoop,
+    "gesture_high_arc": high_arc,
+    "gesture_corner_taps": corner_taps,
+    "gesture_diagonal_touch": diagonal_touch,
+    "gesture_box_return": box_return,
+    "gesture_zigzag_lift": zigzag_lift,
+    "gesture_duck_sway": duck_sway,
+    "gesture_push_pull": push_pull,
+    "gesture_reach_depth": reach_depth,
+    "gesture_bow_turn": bow_turn,
+    "gesture_heel_toe": heel_toe,
+    "gesture_hop_answer": hop_answer,
+    "gesture_spiral_reach": spiral_reach,
+    "gesture_diamond_depth": diamond_depth,
+}
+
+
+@pytest.mark.parametrize("name", sorted(GESTURES))
+def test_gesture_shows_what_its_name_says(table, name):
+    assert GESTURES[name](table(name))
