@@ -58,15 +58,19 @@ def test_names_with_a_byte_appended(module, pack_names, extra):
             assert_unknown(module, name + extra)
 
 
-def test_names_that_are_prefixes_of_other_names_are_each_found(module, pack_names):
-    names = set(pack_names)
-    nested = [n for n in pack_names if any(m != n and m.startswith(n) for m in names)]
+def test_names_that_are_prefixes_of_other_names_are_each_found(module):
+    periods = {r["name"]: r["period_pips"] for r in module.catalogue()[15:]}
+
+    def rows(name):
+        return [module.sample(name, i).as_tuple() for i in range(periods[name])]
+
+    nested = [n for n in periods if any(m != n and m.startswith(n) for m in periods)]
     assert nested
     for name in nested:
-        rows = [module.sample(name, i).as_tuple() for i in range(4)]
-        longer = [m for m in names if m != name and m.startswith(name)]
-        for m in longer:
-            assert [module.sample(m, i).as_tuple() for i in range(4)] != rows
+        # Each finds its own table, not that of a longer name it begins.
+        mine = rows(name)
+        for longer in (m for m in periods if m != name and m.startswith(name)):
+            assert rows(longer) != mine, (name, longer)
 
 
 def test_case_and_blanks_are_not_forgiven(module):
