@@ -36,3 +36,17 @@ def module():
     import pulsework
 
     return pulsework
+
+
+@pytest.fixture(scope="session")
+def table(module):
+    """rows(name): a default pattern's rows over one period, read through sample()."""
+    periods = {r["name"]: r["period_pips"] for r in module.catalogue()}
+    cache = {}
+
+    def rows(name):
+        if name not in cache:
+            cache[name] = [module.sample(name, i).as_tuple() for i in range(periods[name])]
+        return cache[name]
+
+    return rows

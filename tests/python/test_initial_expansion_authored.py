@@ -7,19 +7,6 @@ import pytest
 EPS = 1e-9
 
 
-@pytest.fixture(scope="module")
-def table(module):
-    periods = {r["name"]: r["period_pips"] for r in module.catalogue()}
-    cache = {}
-
-    def rows(name):
-        if name not in cache:
-            cache[name] = [module.sample(name, i).as_tuple() for i in range(periods[name])]
-        return cache[name]
-
-    return rows
-
-
 def lane(rows, axis):
     return [r[axis] for r in rows]
 

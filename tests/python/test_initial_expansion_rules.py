@@ -29,15 +29,6 @@ EXPANSION = [
 ]
 
 
-@pytest.fixture(scope="module")
-def catalogue_by_name(module):
-    return {r["name"]: r for r in module.catalogue()}
-
-
-def rows_of(module, name, period):
-    return [module.sample(name, i).as_tuple() for i in range(period)]
-
-
 def pack_records(pack):
     out = []
     with open(os.path.join(DATA, pack, "records.tsv"), encoding="utf-8", newline="\n") as stream:
@@ -261,20 +252,19 @@ def test_all_28_rules_are_checked():
 
 
 @pytest.mark.parametrize("name", sorted(RULES))
-def test_rule_tables_follow_their_rule(module, catalogue_by_name, name):
-    period = catalogue_by_name[name]["period_pips"]
-    expected = RULES[name](period)
-    for i, (row, exact) in enumerate(zip(rows_of(module, name, period), expected)):
+def test_rule_tables_follow_their_rule(table, name):
+    rows = table(name)
+    for i, (row, exact) in enumerate(zip(rows, RULES[name](len(rows)))):
         for stored, value in zip(row, exact):
             assert_twelve_decimals(name, i, stored, value)
 
 
 @pytest.mark.parametrize("name", sorted(COMPONENT_RULES))
-def test_rule_components_of_authored_tables(module, catalogue_by_name, name):
+def test_rule_components_of_authored_tables(table, name):
     axis, rule = COMPONENT_RULES[name]
-    period = catalogue_by_name[name]["period_pips"]
-    for i, row in enumerate(rows_of(module, name, period)):
-        assert_twelve_decimals(name, i, row[axis], rule(2 * pi * i / period))
+    rows = table(name)
+    for i, row in enumerate(rows):
+        assert_twelve_decimals(name, i, row[axis], rule(2 * pi * i / len(rows)))
 
 
 # -- edge values of the samplers ------------------------------------------------
@@ -300,11 +290,10 @@ def test_rhythm_group_223_loops_after_seven_beats(module):
 
 
 @pytest.mark.parametrize("name", INITIAL + EXPANSION)
-def test_every_pip_reads_its_non_negative_remainder(module, catalogue_by_name, name):
-    period = catalogue_by_name[name]["period_pips"]
-    rows = rows_of(module, name, period)
-    for pip in pips_around(period):
-        assert module.sample(name, pip).as_tuple() == rows[pip % period], (name, pip)
+def test_every_pip_reads_its_non_negative_remainder(module, table, name):
+    rows = table(name)
+    for pip in pips_around(len(rows)):
+        assert module.sample(name, pip).as_tuple() == rows[pip % len(rows)], (name, pip)
 
 
 # -- recorded waveforms ---------------------------------------------------------
@@ -318,11 +307,11 @@ AKWF = {
 
 
 @pytest.mark.parametrize("name", sorted(AKWF))
-def test_akwf_tables_are_the_source_scaled_to_0_85(module, name):
+def test_akwf_tables_are_the_source_scaled_to_0_85(table, name):
     with open(os.path.join(DATA, "akwf", AKWF[name]), encoding="ascii") as stream:
         source = [float(line) for line in stream if line.strip()]
     assert len(source) == 256
-    rows = rows_of(module, name, 256)
+    rows = table(name)
     xs = [r[0] for r in rows]
     assert max(abs(x) for x in xs) == 0.85
     peak = max(abs(v) for v in source)
