@@ -10,19 +10,6 @@ import pytest
 TAU = 2.0 * math.pi
 
 
-@pytest.fixture(scope="module")
-def table(module):
-    periods = {r["name"]: r["period_pips"] for r in module.catalogue()}
-    cache = {}
-
-    def rows(name):
-        if name not in cache:
-            cache[name] = [module.sample(name, i).as_tuple() for i in range(periods[name])]
-        return cache[name]
-
-    return rows
-
-
 def column(rows, axis):
     return [row[axis] for row in rows]
 
