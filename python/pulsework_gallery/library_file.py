@@ -64,6 +64,13 @@ def _is_number(value):
     return isinstance(value, (int, float)) and not isinstance(value, bool)
 
 
+def _all_rows_of_three_numbers(samples):
+    # The quick test for the usual case; a failure is then located row by row.
+    if not all(type(row) is list and len(row) == 3 for row in samples):
+        return False
+    return {type(value) for row in samples for value in row} <= {int, float}
+
+
 def _from_json(path, text):
     try:
         document = json.loads(text)
@@ -92,10 +99,11 @@ def _from_json(path, text):
         samples = item.get("samples")
         if not isinstance(samples, list):
             _fail(path, '%s: "samples" must be a list of [x, y, z] rows', where)
-        for pip, row in enumerate(samples):
-            if not (isinstance(row, list) and len(row) == 3 and all(map(_is_number, row))):
-                _fail(path, "%s: sample %d must be three numbers [x, y, z], found %s",
-                      where, pip, json.dumps(row)[:60])
+        if not _all_rows_of_three_numbers(samples):
+            for pip, row in enumerate(samples):
+                if not (isinstance(row, list) and len(row) == 3 and all(map(_is_number, row))):
+                    _fail(path, "%s: sample %d must be three numbers [x, y, z], found %s",
+                          where, pip, json.dumps(row)[:60])
         patterns.append(ParsedPattern(name, description, samples, where))
     return patterns
 

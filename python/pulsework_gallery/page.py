@@ -23,8 +23,11 @@ SCRIPTS = (
 DEFAULT_FILE = "index.html"
 
 
-def _template(name):
-    return resources.files(__package__).joinpath("templates", name).read_text(encoding="utf-8")
+def _template(*parts):
+    resource = resources.files(__package__).joinpath("templates")
+    for part in parts:
+        resource = resource.joinpath(part)
+    return resource.read_text(encoding="utf-8")
 
 
 def _json_for_script(document):
@@ -34,7 +37,7 @@ def _json_for_script(document):
 
 
 def render(document):
-    script = "\n".join(_template(os.path.join("js", name)) for name in SCRIPTS)
+    script = "\n".join(_template("js", name) for name in SCRIPTS)
     html = _template("index.html")
     for marker, text in (("/*pw:style*/", _template("gallery.css")),
                          ("/*pw:script*/", script),

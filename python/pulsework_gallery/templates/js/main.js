@@ -116,6 +116,8 @@
   function start() {
     PW.loadData();
     initTransport();
+    // Everything still until asked, for those who ask their system for less motion.
+    if (window.matchMedia && window.matchMedia("(prefers-reduced-motion: reduce)").matches) setPlaying(false);
     PW.detail.init();
     PW.stagger.init();
     var built = PW.cards.build(PW.byId("grid"));
