@@ -45,32 +45,26 @@
   }
 
   function show(pattern) {
-    if (pattern.live) return;
-    var still = PW.canvas(WIDTH, HEIGHT, "still");
-    var live = PW.canvas(WIDTH, HEIGHT, "live");
-    var ctx = still.getContext("2d");
+    if (pattern.layers) return;
+    pattern.layers = PW.layers(pattern.stage, WIDTH, HEIGHT);
+    var ctx = pattern.layers.still.getContext("2d");
     pattern.view = PW.view(0, 0, WIDTH, TRACE, pattern.components);
     PW.drawFrame(ctx, pattern.view);
     PW.drawTrace(ctx, pattern.view, pattern, 1);
     PW.drawLanes(ctx, LANE_BOX, pattern);
-    pattern.stage.appendChild(still);
-    pattern.stage.appendChild(live);
-    pattern.still = still;
-    pattern.live = live;
     shown.add(pattern);
   }
 
   function hide(pattern) {
-    if (!pattern.live) return;
-    PW.release(pattern.still);
-    PW.release(pattern.live);
-    pattern.still = pattern.live = null;
+    if (!pattern.layers) return;
+    PW.releaseLayers(pattern.layers);
+    pattern.layers = null;
     shown.delete(pattern);
   }
 
   function animate(pattern, pip) {
-    var ctx = PW.clear(pattern.live);
-    var position = PW.drawMarker(ctx, pattern.view, pattern, pip, 4.5);
+    var ctx = PW.clear(pattern.layers.live);
+    var position = PW.drawMarker(ctx, pattern.view, pattern, pip, { radius: 4.5 });
     PW.drawPlayhead(ctx, LANE_BOX, pattern, pip, position);
     var beats = Math.round(pattern.period / PW.pipsPerBeat * 1e6) / 1e6;
     var text = (Math.floor(PW.mod(pip, pattern.period) / PW.pipsPerBeat) + 1) + "/" + Math.ceil(beats);

@@ -8,7 +8,7 @@
   var SVG = "http://www.w3.org/2000/svg";
   var STAGE = 420, PLOT_H = 420, LEFT = 30, RIGHT = 8, TOP = 22, LANE_GAP = 10;
   var overlay, stage, plot, readout, readoutParts, current = null, view = "detail", returnFocus = null;
-  var bigView = null, still = null, live = null, plotState = null;
+  var bigView = null, layers = null, plotState = null;
 
   function svg(tag, attrs, parent) {
     var node = document.createElementNS(SVG, tag);
@@ -18,16 +18,13 @@
   }
 
   function drawStage(pattern) {
-    stage.textContent = "";
-    still = PW.canvas(STAGE, STAGE, "still");
-    live = PW.canvas(STAGE, STAGE, "live");
+    PW.releaseLayers(layers);
+    layers = PW.layers(stage, STAGE, STAGE);
     bigView = PW.view(10, 10, STAGE - 20, STAGE - 20, pattern.components);
-    var ctx = still.getContext("2d");
+    var ctx = layers.still.getContext("2d");
     PW.drawFrame(ctx, bigView);
     PW.drawTrace(ctx, bigView, pattern, 1.6);
     PW.drawGizmo(ctx, 4, STAGE - 4, bigView.is3d);
-    stage.appendChild(still);
-    stage.appendChild(live);
   }
 
   // Lanes for x, y and z; one beat line per beat of the cycle, the first of
@@ -162,7 +159,8 @@
       overlay.hidden = true;
       document.body.style.overflow = "";
       PW.stagger.close();
-      if (still) { PW.release(still); PW.release(live); still = live = null; }
+      PW.releaseLayers(layers);
+      layers = null;
       current = null;
       PW.url.write();
       if (returnFocus && returnFocus.focus) returnFocus.focus({ preventScroll: true });
@@ -176,8 +174,8 @@
     animate: function (pip) {
       if (!current) return;
       if (view === "stagger") { PW.stagger.animate(pip); return; }
-      var ctx = PW.clear(live);
-      var p = PW.drawMarker(ctx, bigView, current, pip, 7);
+      var ctx = PW.clear(layers.live);
+      var p = PW.drawMarker(ctx, bigView, current, pip, { radius: 7 });
       var phase = PW.mod(pip, current.period);
       var x = (LEFT + phase / current.period * plotState.width).toFixed(2);
       plotState.head.setAttribute("x1", x);

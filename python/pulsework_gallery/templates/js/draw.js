@@ -192,17 +192,18 @@
 
   var here = [0, 0, 0], back = [0, 0, 0];
 
-  // The marker at `pip`, a short fading trail behind it and, in 3-D, a drop
-  // line to the z = 0 plane. Returns the position.
-  PW.drawMarker = function (ctx, view, pattern, pip, radius, color) {
-    radius = radius || 5;
-    color = color || PW.colors.accent;
-    var trail = Math.min(pattern.period / 4, 28), steps = 8;
+  // The marker at `pip`, a short fading trail behind it (style.trail pips,
+  // 28 unless given) and, in 3-D, a drop line to the z = 0 plane.
+  // style: { radius, color, trail }. Returns the position.
+  PW.drawMarker = function (ctx, view, pattern, pip, style) {
+    var radius = style.radius || 5;
+    var color = style.color || PW.colors.accent;
+    var trail = Math.min(pattern.period / 4, style.trail === undefined ? 28 : style.trail), steps = 8;
     ctx.lineCap = "round";
     ctx.strokeStyle = color;
     ctx.lineWidth = radius * 0.55;
     PW.at(pattern, pip - trail, back);
-    for (var s = 1; s <= steps; s++) {
+    for (var s = 1; s <= (trail > 0 ? steps : 0); s++) {
       PW.at(pattern, pip - trail + trail * s / steps, here);
       ctx.globalAlpha = 0.08 + 0.5 * s / steps;
       ctx.beginPath();

@@ -8,7 +8,7 @@
   var ROW_HEIGHT = 260, MID = 340;
   var row, mid, list, copiesInput, slider;
   var pattern = null, copies = 8, offsets = [], colors = [];
-  var rowStill = null, rowLive = null, rowViews = [], midStill = null, midLive = null, midView = null;
+  var rowLayers = null, rowViews = [], midLayers = null, midView = null;
 
   function setCopies(value) {
     value = Math.round(Number(value));
@@ -32,20 +32,22 @@
       var swatch = item.appendChild(PW.el("span", "swatch"));
       swatch.style.background = colors[i];
       item.appendChild(PW.el("span", "", "copy " + (i + 1)));
-      item.appendChild(PW.el("span", "", "+" + offset + " pips (" + PW.beatsText(offset) + ")"));
+      var beats = Math.round(offset / PW.pipsPerBeat * 1000) / 1000;
+      item.appendChild(PW.el("span", "", "+" + offset + " pips \u00b7 " + beats + (beats === 1 ? " beat" : " beats")));
       list.appendChild(item);
     });
 
-    [rowStill, rowLive, midStill, midLive].forEach(function (c) { if (c) PW.release(c); });
+    release();
     var width = Math.max(300, Math.round(row.getBoundingClientRect().width) || 900);
-    rowStill = PW.canvas(width, ROW_HEIGHT, "still");
-    rowLive = PW.canvas(width, ROW_HEIGHT, "live");
-    var cell = width / copies;
+    rowLayers = PW.layers(row, width, ROW_HEIGHT);
+    // Copies stand evenly along the row, far enough from its ends that the
+    // outermost ones stay inside however far they swing.
     var extent = PW.extent(pattern.components);
-    var reach = Math.min(ROW_HEIGHT * 0.42, Math.max(cell * 0.62, 24)) * extent;
-    var ctx = rowStill.getContext("2d");
+    var reach = Math.min(ROW_HEIGHT * 0.42, Math.max(width / copies * 0.62, 24)) * extent;
+    var cell = (width - 2 * reach) / Math.max(1, copies - 1);
+    var ctx = rowLayers.still.getContext("2d");
     rowViews = offsets.map(function (_offset, i) {
-      var cx = cell * (i + 0.5), cy = ROW_HEIGHT / 2;
+      var cx = reach + cell * i, cy = ROW_HEIGHT / 2;
       var view = PW.view(cx - reach, cy - reach, 2 * reach, 2 * reach, pattern.components);
       ctx.strokeStyle = PW.colors.frame;
       ctx.lineWidth = 1;
@@ -57,18 +59,19 @@
       ctx.fillRect(cx - 3, 6, 6, 4);
       return view;
     });
-    row.appendChild(rowStill);
-    row.appendChild(rowLive);
 
-    midStill = PW.canvas(MID, MID, "still");
-    midLive = PW.canvas(MID, MID, "live");
+    midLayers = PW.layers(mid, MID, MID);
     midView = PW.view(8, 8, MID - 16, MID - 16, pattern.components);
-    var mctx = midStill.getContext("2d");
+    var mctx = midLayers.still.getContext("2d");
     PW.drawFrame(mctx, midView);
     PW.drawTrace(mctx, midView, pattern, 1.2);
-    mid.appendChild(midStill);
-    mid.appendChild(midLive);
     PW.clock.dirty = true;
+  }
+
+  function release() {
+    PW.releaseLayers(rowLayers);
+    PW.releaseLayers(midLayers);
+    rowLayers = midLayers = null;
   }
 
   PW.stagger = {
@@ -98,13 +101,12 @@
 
     close: function () {
       pattern = null;
-      [rowStill, rowLive, midStill, midLive].forEach(function (c) { if (c) PW.release(c); });
-      rowStill = rowLive = midStill = midLive = null;
+      release();
     },
 
     animate: function (pip) {
       if (!pattern) return;
-      var ctx = PW.clear(rowLive);
+      var ctx = PW.clear(rowLayers.live);
       var point = [0, 0, 0];
       ctx.strokeStyle = "rgba(231, 234, 238, 0.35)";
       ctx.lineWidth = 1.5;
@@ -117,11 +119,11 @@
       ctx.stroke();
       var radius = copies > 24 ? 3.5 : 5;
       rowViews.forEach(function (view, i) {
-        PW.drawMarker(ctx, view, pattern, pip - offsets[i], radius, colors[i]);
+        PW.drawMarker(ctx, view, pattern, pip - offsets[i], { radius: radius, color: colors[i], trail: 16 });
       });
-      var mctx = PW.clear(midLive);
+      var mctx = PW.clear(midLayers.live);
       for (var i = offsets.length - 1; i >= 0; i--) {
-        PW.drawMarker(mctx, midView, pattern, pip - offsets[i], 4.5, colors[i]);
+        PW.drawMarker(mctx, midView, pattern, pip - offsets[i], { radius: 4.5, color: colors[i], trail: 0 });
       }
     }
   };

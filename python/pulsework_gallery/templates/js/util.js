@@ -49,11 +49,27 @@
     return context;
   };
 
+  // Two stacked canvases in `parent`: a still layer drawn once per showing,
+  // and a live layer above it redrawn every frame.
+  PW.layers = function (parent, width, height) {
+    var layers = { still: PW.canvas(width, height, "still"), live: PW.canvas(width, height, "live") };
+    parent.appendChild(layers.still);
+    parent.appendChild(layers.live);
+    return layers;
+  };
+
   // Give a canvas's pixels back when it is no longer shown.
   PW.release = function (canvas) {
+    if (!canvas) return;
     canvas.width = 0;
     canvas.height = 0;
     if (canvas.parentNode) canvas.parentNode.removeChild(canvas);
+  };
+
+  PW.releaseLayers = function (layers) {
+    if (!layers) return;
+    PW.release(layers.still);
+    PW.release(layers.live);
   };
 
   PW.mod = function (value, period) {
