@@ -47,6 +47,13 @@ def main(argv=None):
     library = ", %d from %s" % (written.library_patterns, args.library) if args.library else ""
     print("Wrote the pulsework gallery: %d patterns%s, %.1f MB in %.1f s"
           % (written.patterns, library, written.size / 1e6, seconds))
+    copies = written.library_copies
+    if len(copies) == 1:
+        print("  %s in %s is an exact copy of the default pattern, shown as a default"
+              % (copies[0], args.library))
+    elif copies:
+        print("  %d patterns in %s (%s%s) are exact copies of default patterns, shown as defaults"
+              % (len(copies), args.library, ", ".join(copies[:5]), ", ..." if len(copies) > 5 else ""))
     print("  %s" % written.path)
     print("Open it in a web browser: %s" % written.url)
     if args.open:

@@ -13,11 +13,13 @@ MIN_TEMPO, MAX_TEMPO = 20.0, 300.0
 class Written:
     """What write_gallery wrote: the file, its size and what it holds."""
 
-    def __init__(self, path, size, patterns, library_patterns):
+    def __init__(self, path, size, patterns, library_patterns, library_copies):
         self.path = path
         self.size = size
         self.patterns = patterns
         self.library_patterns = library_patterns
+        # Names of library patterns that were exact copies of defaults.
+        self.library_copies = library_copies
 
     @property
     def url(self):
@@ -35,10 +37,10 @@ def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pul
     """
     if not MIN_TEMPO <= tempo <= MAX_TEMPO:
         raise ValueError("tempo must be between %g and %g BPM" % (MIN_TEMPO, MAX_TEMPO))
-    own = []
+    own, copies = [], []
     if library is not None:
-        _library, own = build_library(module, library)
+        _library, own, copies = build_library(module, library)
     document = gallery_data(module, tempo, own)
     path = output_file(out)
     size = write_page(path, render(document))
-    return Written(path, size, len(document["patterns"]), len(own))
+    return Written(path, size, len(document["patterns"]), len(own), copies)

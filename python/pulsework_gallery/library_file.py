@@ -164,11 +164,10 @@ def _from_csv(path, text):
 
 
 def build_library(module, path):
-    """(library, own) from a library file: own lists (catalogue record, SampledPattern)
-    for each of the library's own patterns, in its catalogue order.
-
-    Patterns that are exact copies of default patterns are accepted and left
-    out by the library itself; they are not among `own`.
+    """(library, own, copies) from a library file: own lists (catalogue record,
+    SampledPattern) for each of the library's own patterns, in its catalogue
+    order; copies names the patterns of the file that are exact copies of
+    default patterns, which the library accepts and leaves to the defaults.
     """
     parsed_patterns = read_patterns(path)
     if not hasattr(module, "SampledPattern") or not hasattr(module, "PatternLibrary"):
@@ -186,4 +185,6 @@ def build_library(module, path):
         _fail(path, "%s", error)
     defaults = len(module.catalogue())
     by_name = {pattern.name: pattern for pattern in built}
-    return library, [(record, by_name[record["name"]]) for record in library.catalogue()[defaults:]]
+    own = [(record, by_name[record["name"]]) for record in library.catalogue()[defaults:]]
+    kept = set(record["name"] for record, _pattern in own)
+    return library, own, [pattern.name for pattern in built if pattern.name not in kept]

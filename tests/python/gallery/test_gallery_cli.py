@@ -58,3 +58,16 @@ def test_console_script(tmp_path):
     result = run(["--out", "g"], tmp_path, command=[script])
     assert result.returncode == 0, result.stderr
     assert (tmp_path / "g" / "index.html").is_file()
+
+
+def test_library_patterns_and_copies_of_defaults_are_reported(tmp_path, user_patterns):
+    bounce = ["bounce", user_patterns.catalogue()[0]["description"]]
+    rows = ["%s,%s,%r,0,0" % (bounce[0], bounce[1] if pip == 0 else "", user_patterns.bounce(pip).x)
+            for pip in range(64)]
+    rows += ["mine,My own,0.5,0.25,0", "mine,,0.25,0.5,0"]
+    (tmp_path / "lib.csv").write_text("name,description,x,y,z\n" + "\n".join(rows) + "\n")
+    result = run(["--library", "lib.csv"], tmp_path)
+    assert result.returncode == 0, result.stderr
+    lines = result.stdout.splitlines()
+    assert ", 1 from lib.csv, " in lines[0]
+    assert lines[1] == "  bounce in lib.csv is an exact copy of the default pattern, shown as a default"

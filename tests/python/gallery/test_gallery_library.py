@@ -130,7 +130,8 @@ def test_own_patterns_follow_the_library_catalogue(tmp_path, user_patterns):
     patterns = [{"name": "zeta", "description": "Last letter", "samples": ramp(96, 3)},
                 copy,
                 {"name": "alpha", "samples": ramp(10, 1)}]
-    library, own = build_library(user_patterns, write(tmp_path, "lib.json", json.dumps(patterns)))
+    library, own, copies = build_library(user_patterns, write(tmp_path, "lib.json", json.dumps(patterns)))
+    assert copies == ["bounce"]
     assert [(record["name"], record["period_pips"], record["dimensions"]) for record, _p in own] == [
         ("zeta", 96, 3), ("alpha", 10, 1)]
     assert [pattern.name for _record, pattern in own] == ["zeta", "alpha"]
