@@ -119,7 +119,8 @@ def page_figures(chromium, page_file, runs):
         figures["cards_live"] = page.evaluate("PW.cards.shownCount()")
         started = time.perf_counter()
         page.fill("#search", "orbit")
-        page.wait_for_function("document.getElementById('count').dataset.shown !== '%d'" % FULL_SIZE)
+        page.wait_for_function(
+            "document.getElementById('count').dataset.shown !== '%d'" % FULL_SIZE)
         figures["search"] = time.perf_counter() - started
         page.close()
         browser.close()
@@ -129,9 +130,11 @@ def page_figures(chromium, page_file, runs):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", help="where to write the gallery (default: a temporary folder)")
-    parser.add_argument("--runs", type=int, default=3, help="timed runs of each figure (best is kept)")
+    parser.add_argument("--runs", type=int, default=3,
+                        help="timed runs of each figure (best is kept)")
     parser.add_argument("--no-browser", action="store_true", help="time the writing only")
-    parser.add_argument("--chromium", default=os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium"))
+    parser.add_argument("--chromium",
+                        default=os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium"))
     args = parser.parse_args()
 
     module = pulsework
@@ -151,7 +154,8 @@ def main():
         write_s = best(args.runs, write_once)
         print("pulsework gallery on Python %s" % sys.version.split()[0])
         print("catalogue: %d patterns (%d real%s), %d rows" % (
-            written[0].patterns, real, ", filled with renamed copies" if real < FULL_SIZE else "", rows))
+            written[0].patterns, real,
+            ", filled with renamed copies" if real < FULL_SIZE else "", rows))
         print("%-40s %9.2f s" % ("sample every row  [baseline]", sample_s))
         print("%-40s %9.2f s  %5.2fx baseline  (target <= 10 s)" % (
             "write the gallery", write_s, write_s / sample_s))

@@ -18,7 +18,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--chromium", default=os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium"))
+    parser.add_argument("--chromium",
+                        default=os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium"))
     parser.add_argument("--out", default=os.path.join(HERE, "gallery.png"))
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as folder:

@@ -53,7 +53,8 @@ def main(argv=None):
               % (copies[0], args.library))
     elif copies:
         print("  %d patterns in %s (%s%s) are exact copies of default patterns, shown as defaults"
-              % (len(copies), args.library, ", ".join(copies[:5]), ", ..." if len(copies) > 5 else ""))
+              % (len(copies), args.library, ", ".join(copies[:5]),
+                 ", ..." if len(copies) > 5 else ""))
     print("  %s" % written.path)
     print("Open it in a web browser: %s" % written.url)
     if args.open:

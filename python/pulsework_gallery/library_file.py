@@ -48,7 +48,8 @@ def read_patterns(path):
         with open(path, encoding="utf-8-sig", newline="") as stream:
             text = stream.read()
     except OSError as error:
-        raise LibraryFileError("%s: cannot read the file: %s" % (path, error.strerror or error)) from None
+        reason = error.strerror or error
+        raise LibraryFileError("%s: cannot read the file: %s" % (path, reason)) from None
     except UnicodeDecodeError as error:
         raise LibraryFileError("%s: not UTF-8 text (byte %d)" % (path, error.start)) from None
     if extension == ".json":
@@ -145,11 +146,13 @@ def _from_csv(path, text):
         if not any(cell.strip() for cell in cells):
             continue
         if len(cells) != len(columns):
-            _fail(path, "line %d: %d fields where the header has %d", line, len(cells), len(columns))
+            _fail(path, "line %d: %d fields where the header has %d",
+                  line, len(cells), len(columns))
         name = cells[at["name"]].strip()
         description = cells[at["description"]] if "description" in at else ""
         if current is None or name != current.name:
-            current = ParsedPattern(name, description, [], "line %d, pattern %s" % (line, json.dumps(name)))
+            where = "line %d, pattern %s" % (line, json.dumps(name))
+            current = ParsedPattern(name, description, [], where)
             patterns.append(current)
         elif description and description != current.description:
             _fail(path, "line %d: the description of %s differs from its first row's", line, name)

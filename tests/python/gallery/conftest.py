@@ -8,7 +8,8 @@ import pytest
 try:
     import pulsework_gallery  # noqa: F401
 except ImportError:
-    sys.path.insert(0, os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..", "python")))
+    here = os.path.dirname(__file__)
+    sys.path.insert(0, os.path.abspath(os.path.join(here, "..", "..", "..", "python")))
 
 
 def has_user_patterns(module):

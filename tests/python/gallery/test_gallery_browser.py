@@ -72,7 +72,8 @@ def open_page(browser):
 
 
 def visible_names(page):
-    return page.eval_on_selector_all(".card:not([hidden])", "cards => cards.map(c => c.dataset.name)")
+    return page.eval_on_selector_all(".card:not([hidden])",
+                                     "cards => cards.map(c => c.dataset.name)")
 
 
 def test_one_card_per_record(open_page, gallery_url, records):
@@ -86,7 +87,8 @@ def test_one_card_per_record(open_page, gallery_url, records):
 
 
 def matches(record, words):
-    haystack = " ".join([record["name"], record["name"].replace("_", " "), record["description"]]).lower()
+    name = record["name"]
+    haystack = " ".join([name, name.replace("_", " "), record["description"]]).lower()
     return all(word in haystack for word in words)
 
 
@@ -99,7 +101,8 @@ def test_search_and_filters_narrow_the_list(open_page, gallery_url, records):
         assert visible_names(page) == expected
         shown = len(expected)
         assert page.text_content("#count") == (
-            "%d patterns" % total if shown == total else "Showing %d of %d patterns" % (shown, total))
+            "%d patterns" % total if shown == total
+            else "Showing %d of %d patterns" % (shown, total))
         return expected
 
     page.fill("#search", "Paradiddle")
@@ -108,10 +111,12 @@ def test_search_and_filters_narrow_the_list(open_page, gallery_url, records):
     assert expect(lambda r: matches(r, ["four-beat", "drift"])) == ["vorn_background"]
     page.fill("#search", "")
 
-    page.select_option("#filter-group", "atlas" if any(r["group"] == "atlas" for r in records) else "initial")
+    has_atlas = any(r["group"] == "atlas" for r in records)
+    page.select_option("#filter-group", "atlas" if has_atlas else "initial")
     group = page.eval_on_selector("#filter-group", "s => s.value")
     expect(lambda r: r["group"] == group)
-    families = page.eval_on_selector_all("#filter-family option", "os => os.map(o => o.value).filter(Boolean)")
+    families = page.eval_on_selector_all("#filter-family option",
+                                         "os => os.map(o => o.value).filter(Boolean)")
     assert families == sorted(set(r["family"] for r in records if r["group"] == group))
     page.select_option("#filter-family", families[0])
     expect(lambda r: r["group"] == group and r["family"] == families[0])
@@ -136,7 +141,8 @@ MARKER_CENTROID = """name => {
     let sx = 0, sy = 0, n = 0;
     for (let i = 0; i < data.length; i += 4) {
         // The marker's solid core: opaque, of the accent colour (255, 179, 71).
-        if (data[i + 3] > 240 && data[i] > 235 && Math.abs(data[i + 1] - 179) < 25 && data[i + 2] < 110) {
+        if (data[i + 3] > 240 && data[i] > 235 && Math.abs(data[i + 1] - 179) < 25
+            && data[i + 2] < 110) {
             const p = i / 4; sx += p % canvas.width; sy += Math.floor(p / canvas.width); n++;
         }
     }
@@ -147,7 +153,7 @@ MARKER_CENTROID = """name => {
 def test_markers_move_on_one_shared_clock(open_page, gallery_url):
     page = open_page(gallery_url)
     page.locator('.card[data-name="circle"]').scroll_into_view_if_needed()
-    page.wait_for_function("document.querySelector('.card[data-name=\"circle\"] canvas.live') !== null")
+    page.wait_for_selector('.card[data-name="circle"] canvas.live', state="attached")
     page.wait_for_timeout(100)
     first = page.evaluate(MARKER_CENTROID, "circle")
     page.wait_for_timeout(200)
@@ -174,7 +180,8 @@ def test_detail_plot_has_one_line_per_beat(open_page, gallery_url, records, name
     page.click('.card[data-name="%s"]' % name)
     assert page.text_content("#detail-name") == name
     lines = page.eval_on_selector_all(
-        "#detail-plot .beat-line", "ls => ls.map(l => [Number(l.getAttribute('x1')), l.classList.contains('bar-line')])")
+        "#detail-plot .beat-line",
+        "ls => ls.map(l => [Number(l.getAttribute('x1')), l.classList.contains('bar-line')])")
     beats = math.ceil(record["period_pips"] / 64)
     assert len(lines) == beats
     assert [bar for _x, bar in lines] == [beat % 4 == 0 for beat in range(beats)]
@@ -202,14 +209,19 @@ def test_detail_link_keeps_pattern_and_tempo(open_page, gallery_url):
     assert again.evaluate("PW.clock.bpm") == 90
 
 
+def stagger_offsets(page):
+    return page.eval_on_selector_all(".stagger-offset",
+                                     "os => os.map(o => Number(o.dataset.offset))")
+
+
 def test_stagger_spreads_copies_over_the_period(open_page, gallery_url):
     page = open_page(gallery_url + "#pattern=sway&view=stagger&copies=4")
     assert page.get_attribute("#tab-stagger", "aria-selected") == "true"
-    offsets = page.eval_on_selector_all(".stagger-offset", "os => os.map(o => Number(o.dataset.offset))")
+    offsets = stagger_offsets(page)
     assert offsets == [0, 32, 64, 96]
     page.fill("#stagger-copies", "6")
     page.dispatch_event("#stagger-copies", "change")
-    offsets = page.eval_on_selector_all(".stagger-offset", "os => os.map(o => Number(o.dataset.offset))")
+    offsets = stagger_offsets(page)
     assert offsets == [round(i * 128 / 6) for i in range(6)]
     assert page.evaluate("location.hash") == "#pattern=sway&view=stagger&copies=6&bpm=120"
     page.click("#tab-detail")
@@ -220,7 +232,8 @@ def test_library_patterns_have_their_own_group(open_page, tmp_path, user_pattern
     samples = [[0.6 * math.cos(2 * math.pi * i / 96), 0.6 * math.sin(2 * math.pi * i / 96), 0.0]
                for i in range(96)]
     library = tmp_path / "mine.json"
-    library.write_text(json.dumps([{"name": "my_orbit", "description": "A ring of my own", "samples": samples}]))
+    library.write_text(json.dumps([{"name": "my_orbit", "description": "A ring of my own",
+                                    "samples": samples}]))
     written = write_gallery(str(tmp_path / "g"), library=str(library))
     page = open_page(written.url)
     page.select_option("#filter-group", "library")

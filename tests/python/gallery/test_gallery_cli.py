@@ -10,7 +10,8 @@ import pytest
 def run(args, cwd, command=None):
     env = dict(os.environ, PYTHONPATH=os.pathsep.join(p for p in sys.path if p))
     command = command or [sys.executable, "-m", "pulsework_gallery"]
-    return subprocess.run(command + args, cwd=str(cwd), env=env, capture_output=True, text=True, timeout=120)
+    return subprocess.run(command + args, cwd=str(cwd), env=env, capture_output=True, text=True,
+                          timeout=120)
 
 
 def test_default_output_and_how_to_open_it(tmp_path):
@@ -70,4 +71,5 @@ def test_library_patterns_and_copies_of_defaults_are_reported(tmp_path, user_pat
     assert result.returncode == 0, result.stderr
     lines = result.stdout.splitlines()
     assert ", 1 from lib.csv, " in lines[0]
-    assert lines[1] == "  bounce in lib.csv is an exact copy of the default pattern, shown as a default"
+    assert lines[1] == ("  bounce in lib.csv is an exact copy of the default pattern, "
+                        "shown as a default")

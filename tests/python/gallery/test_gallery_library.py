@@ -41,7 +41,8 @@ def test_csv_groups_consecutive_rows(tmp_path):
             "wobble,Wobbles,2,1,-1,0.25\n"
             "still,\"Quiet, still\",0,0,0,0\n")
     parsed = read_patterns(write(tmp_path, "lib.csv", text))
-    assert [(p.name, p.description) for p in parsed] == [("wobble", "Wobbles"), ("still", "Quiet, still")]
+    assert [(p.name, p.description) for p in parsed] == [
+        ("wobble", "Wobbles"), ("still", "Quiet, still")]
     assert parsed[0].samples == [(0.0, 0.0, 0.0), (0.5, -0.5, 0.0), (1.0, -1.0, 0.25)]
 
 
@@ -54,12 +55,15 @@ def test_csv_without_optional_columns_and_with_a_bom(tmp_path):
 @pytest.mark.parametrize("name, text, message", [
     ("lib.json", '{"patterns": [', "lib.json: not valid JSON: Expecting value: line 1 column 15"),
     ("lib.json", '"text"', 'expected a list of patterns or an object with a "patterns" list'),
-    ("lib.json", '{"pattern": []}', 'expected a list of patterns or an object with a "patterns" list'),
+    ("lib.json", '{"pattern": []}',
+     'expected a list of patterns or an object with a "patterns" list'),
     ("lib.json", '[3]', "pattern 1: expected an object with name, description and samples"),
     ("lib.json", '[{"samples": []}]', 'pattern 1: "name" must be a string'),
     ("lib.json", '[{"name": "a", "sample": []}]', 'pattern 1: unknown member "sample"'),
-    ("lib.json", '[{"name": "a", "description": 5, "samples": []}]', 'pattern 1 "a": "description" must be a string'),
-    ("lib.json", '[{"name": "a", "samples": {"0": [0, 0, 0]}}]', 'pattern 1 "a": "samples" must be a list'),
+    ("lib.json", '[{"name": "a", "description": 5, "samples": []}]',
+     'pattern 1 "a": "description" must be a string'),
+    ("lib.json", '[{"name": "a", "samples": {"0": [0, 0, 0]}}]',
+     'pattern 1 "a": "samples" must be a list'),
     ("lib.json", '[{"name": "a", "samples": [[0, 0, 0], [0, 0]]}]',
      'pattern 1 "a": sample 1 must be three numbers [x, y, z], found [0, 0]'),
     ("lib.json", '[{"name": "a", "samples": [[0, true, 0]]}]', "sample 0 must be three numbers"),
@@ -70,7 +74,8 @@ def test_csv_without_optional_columns_and_with_a_bom(tmp_path):
     ("lib.csv", "name,x,y,z,x\n", "header line 1: repeated column x"),
     ("lib.csv", "name,x,y,z\na,0,zero,0\n", "line 2: y is not a number: 'zero'"),
     ("lib.csv", "name,x,y,z\na,0,0\n", "line 2: 3 fields where the header has 4"),
-    ("lib.csv", "name,pip,x,y,z\na,0,0,0,0\na,2,0,0,0\n", "line 3: pip 2 where pattern a expects pip 1"),
+    ("lib.csv", "name,pip,x,y,z\na,0,0,0,0\na,2,0,0,0\n",
+     "line 3: pip 2 where pattern a expects pip 1"),
     ("lib.csv", "name,pip,x,y,z\na,1,0,0,0\n", "line 2: pip 1 where pattern a expects pip 0"),
     ("lib.csv", "name,description,x,y,z\na,One,0,0,0\na,Two,0,0,0\n",
      "line 3: the description of a differs from its first row's"),
@@ -100,7 +105,8 @@ def test_a_build_without_user_patterns_says_so(tmp_path, stub_module):
 # The library's own checks, passed on with the place in the file.
 @pytest.mark.parametrize("patterns, message", [
     ([{"name": "Loud", "samples": [[0, 0, 0]]}], 'pattern 1 "Loud": Invalid pattern name'),
-    ([{"name": "empty", "samples": []}], 'pattern 1 "empty": A pattern requires 1..65535 samples (one per pip)'),
+    ([{"name": "empty", "samples": []}],
+     'pattern 1 "empty": A pattern requires 1..65535 samples (one per pip)'),
     ([{"name": "ok", "samples": [[0, 0, 0]]}, {"name": "far", "samples": [[0, 1.5, 0]]}],
      'pattern 2 "far": Pattern samples must be finite and within [-1, 1]'),
     ([{"name": "twin", "samples": [[0, 0, 0]]}, {"name": "twin", "samples": [[0.1, 0, 0]]}],
@@ -120,7 +126,8 @@ def test_csv_nan_reaches_the_library(tmp_path, user_patterns):
     path = write(tmp_path, "lib.csv", "name,x,y,z\na,0,0,0\na,nan,0,0\n")
     with pytest.raises(LibraryFileError) as caught:
         build_library(user_patterns, path)
-    assert str(caught.value) == '%s: line 2, pattern "a": Pattern samples must be finite and within [-1, 1]' % path
+    assert str(caught.value) == (
+        '%s: line 2, pattern "a": Pattern samples must be finite and within [-1, 1]' % path)
 
 
 def test_own_patterns_follow_the_library_catalogue(tmp_path, user_patterns):
@@ -130,9 +137,10 @@ def test_own_patterns_follow_the_library_catalogue(tmp_path, user_patterns):
     patterns = [{"name": "zeta", "description": "Last letter", "samples": ramp(96, 3)},
                 copy,
                 {"name": "alpha", "samples": ramp(10, 1)}]
-    library, own, copies = build_library(user_patterns, write(tmp_path, "lib.json", json.dumps(patterns)))
+    path = write(tmp_path, "lib.json", json.dumps(patterns))
+    library, own, copies = build_library(user_patterns, path)
     assert copies == ["bounce"]
-    assert [(record["name"], record["period_pips"], record["dimensions"]) for record, _p in own] == [
+    assert [(r["name"], r["period_pips"], r["dimensions"]) for r, _pattern in own] == [
         ("zeta", 96, 3), ("alpha", 10, 1)]
     assert [pattern.name for _record, pattern in own] == ["zeta", "alpha"]
     assert len(library.catalogue()) == len(user_patterns.catalogue()) + 2

@@ -48,8 +48,8 @@ def circle(pip):
 
 def test_text_cannot_break_out_of_the_page(stub_module):
     hostile = '</script><script>alert(1)</script><!-- & "quotes" \u2028 \u2014'
-    module = stub_module([({"name": "odd_one", "description": hostile, "period_pips": 64, "dimensions": 2},
-                           circle)])
+    record = {"name": "odd_one", "description": hostile, "period_pips": 64, "dimensions": 2}
+    module = stub_module([(record, circle)])
     html = render(gallery_data(module, 120.0))
     assert html.count("</script>") == 2
     document = embedded(html)

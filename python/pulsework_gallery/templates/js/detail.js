@@ -41,8 +41,9 @@
       var top = TOP + c * (laneHeight + LANE_GAP);
       lanes.push({ top: top, mid: top + laneHeight / 2, half: laneHeight / 2 - 4 });
       svg("rect", { class: "lane-bg", x: LEFT, y: top, width: plotWidth, height: laneHeight }, plot);
-      svg("line", { class: "zero", x1: LEFT, x2: LEFT + plotWidth, y1: top + laneHeight / 2, y2: top + laneHeight / 2 }, plot);
-      var label = svg("text", { class: "lane-label", x: 8, y: top + laneHeight / 2 + 4, fill: PW.laneColors[c] }, plot);
+      var middle = top + laneHeight / 2;
+      svg("line", { class: "zero", x1: LEFT, x2: LEFT + plotWidth, y1: middle, y2: middle }, plot);
+      var label = svg("text", { class: "lane-label", x: 8, y: middle + 4, fill: PW.laneColors[c] }, plot);
       label.textContent = "xyz"[c];
     }
     var bottom = TOP + 3 * laneHeight + 2 * LANE_GAP;
@@ -74,7 +75,8 @@
     }
     var head = svg("line", { class: "playhead", x1: LEFT, x2: LEFT, y1: TOP - 4, y2: bottom }, plot);
     var dots = [0, 1, 2].map(function (c) {
-      return svg("circle", { class: "dot", r: 3.5, cx: LEFT, cy: lanes[c].mid, fill: PW.laneColors[c] }, plot);
+      var attrs = { class: "dot", r: 3.5, cx: LEFT, cy: lanes[c].mid, fill: PW.laneColors[c] };
+      return svg("circle", attrs, plot);
     });
     plotState = { width: plotWidth, lanes: lanes, head: head, dots: dots };
   }
@@ -143,8 +145,8 @@
       if (overlay.hidden) returnFocus = document.activeElement;
       current = pattern;
       PW.byId("detail-name").textContent = pattern.name;
-      PW.byId("detail-meta").textContent = PW.beatsText(pattern.period) + " (" + pattern.period + " pips) \u00b7 " +
-        pattern.dims + "D \u00b7 " + pattern.group + " \u00b7 family " + pattern.family;
+      PW.byId("detail-meta").textContent = PW.beatsText(pattern.period) + " (" + pattern.period +
+        " pips) \u00b7 " + pattern.dims + "D \u00b7 " + pattern.group + " \u00b7 family " + pattern.family;
       PW.byId("detail-desc").textContent = pattern.description;
       overlay.hidden = false;
       document.body.style.overflow = "hidden";

@@ -69,7 +69,8 @@
       var periods = counted(PW.patterns.map(function (p) { return p.period; }));
       fill(period, "Any period", Array.from(periods.keys()).sort(function (a, b) { return a - b; })
         .map(function (pips) {
-          return { value: String(pips), text: PW.beatsText(pips) + " (" + pips + " pips)", count: periods.get(pips) };
+          var text = PW.beatsText(pips) + " (" + pips + " pips)";
+          return { value: String(pips), text: text, count: periods.get(pips) };
         }));
       var dimCounts = counted(PW.patterns.map(function (p) { return p.dims; }));
       fill(dims, "Any dimensions", [1, 2, 3].filter(function (d) { return dimCounts.has(d); })

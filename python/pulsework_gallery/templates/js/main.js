@@ -69,7 +69,7 @@
   }
 
   function typing(target) {
-    return target && (target.tagName === "INPUT" || target.tagName === "SELECT" || target.tagName === "TEXTAREA");
+    return target && ["INPUT", "SELECT", "TEXTAREA"].indexOf(target.tagName) !== -1;
   }
 
   function initTransport() {

@@ -33,7 +33,8 @@
       swatch.style.background = colors[i];
       item.appendChild(PW.el("span", "", "copy " + (i + 1)));
       var beats = Math.round(offset / PW.pipsPerBeat * 1000) / 1000;
-      item.appendChild(PW.el("span", "", "+" + offset + " pips \u00b7 " + beats + (beats === 1 ? " beat" : " beats")));
+      var text = "+" + offset + " pips \u00b7 " + beats + (beats === 1 ? " beat" : " beats");
+      item.appendChild(PW.el("span", "", text));
       list.appendChild(item);
     });
 
