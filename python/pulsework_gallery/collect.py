@@ -1,0 +1,64 @@
+"""The gallery's data: every pattern's record, pack, family and samples."""
+from .encode import EncodingError, encode_rows, used_components
+from .packs import LIBRARY, default_groups, family
+
+
+class GalleryError(Exception):
+    """A gallery that cannot be written; the message says why."""
+
+
+def _default_rows(module, name, period):
+    sample = module.sample
+    return [sample(name, pip).as_tuple() for pip in range(period)]
+
+
+def _own_rows(pattern, period):
+    sample = pattern.sample
+    return [sample(pip).as_tuple() for pip in range(period)]
+
+
+def _entries(module, own_patterns):
+    """(record, group, family, rows) for the defaults, then the library's own patterns.
+
+    `own_patterns` holds (catalogue record, SampledPattern) pairs.
+    """
+    records = module.catalogue()
+    for position, (record, group) in enumerate(zip(records, default_groups(len(records)))):
+        rows = _default_rows(module, record["name"], record["period_pips"])
+        yield record, group, family(record["name"], position, group), rows
+    for record, pattern in own_patterns:
+        rows = _own_rows(pattern, record["period_pips"])
+        yield record, LIBRARY, family(record["name"], 0, LIBRARY), rows
+
+
+def gallery_data(module, tempo, own_patterns=()):
+    """The document the page reads: groups, families and one row per pattern.
+
+    A pattern row is [name, description, period_pips, dimensions, group index,
+    family index, stored components, base64 samples].
+    """
+    groups, families, patterns = [], [], []
+    group_index, family_index = {}, {}
+    for record, group, fam, rows in _entries(module, own_patterns):
+        if group not in group_index:
+            group_index[group] = len(groups)
+            groups.append(group)
+        if fam not in family_index:
+            family_index[fam] = len(families)
+            families.append(fam)
+        # Keep every component that moves, even one a record says is still.
+        components = max(record["dimensions"], used_components(rows))
+        try:
+            encoded = encode_rows(rows, components)
+        except EncodingError as error:
+            raise GalleryError("pattern %s: %s" % (record["name"], error)) from None
+        patterns.append([record["name"], record["description"], record["period_pips"],
+                         record["dimensions"], group_index[group], family_index[fam],
+                         components, encoded])
+    return {
+        "pipsPerBeat": module.PIPS_PER_BEAT,
+        "tempo": tempo,
+        "groups": groups,
+        "families": families,
+        "patterns": patterns,
+    }

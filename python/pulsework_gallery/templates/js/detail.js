@@ -1,0 +1,196 @@
+// The detail view of one pattern: its trace large, x, y and z against time
+// over one period with beat and bar lines (an SVG plot), a live readout, and
+// the stagger view as a second tab. Opening, closing and switching tabs keep
+// the address (pattern, view, tempo) up to date.
+(function (PW) {
+  "use strict";
+
+  var SVG = "http://www.w3.org/2000/svg";
+  var STAGE = 420, PLOT_H = 420, LEFT = 30, RIGHT = 8, TOP = 22, LANE_GAP = 10;
+  var overlay, stage, plot, readout, readoutParts, current = null, view = "detail", returnFocus = null;
+  var bigView = null, layers = null, plotState = null;
+
+  function svg(tag, attrs, parent) {
+    var node = document.createElementNS(SVG, tag);
+    for (var key in attrs) node.setAttribute(key, attrs[key]);
+    if (parent) parent.appendChild(node);
+    return node;
+  }
+
+  function drawStage(pattern) {
+    PW.releaseLayers(layers);
+    layers = PW.layers(stage, STAGE, STAGE);
+    bigView = PW.view(10, 10, STAGE - 20, STAGE - 20, pattern.components);
+    var ctx = layers.still.getContext("2d");
+    PW.drawFrame(ctx, bigView);
+    PW.drawTrace(ctx, bigView, pattern, 1.6);
+    PW.drawGizmo(ctx, 4, STAGE - 4, bigView.is3d);
+  }
+
+  // Lanes for x, y and z; one beat line per beat of the cycle, the first of
+  // every four beats (a bar) marked as a bar line; labels where they fit.
+  function drawPlot(pattern) {
+    plot.textContent = "";
+    var width = Math.max(320, Math.round(plot.getBoundingClientRect().width) || 640);
+    plot.setAttribute("viewBox", "0 0 " + width + " " + PLOT_H);
+    var period = pattern.period, ppb = PW.pipsPerBeat, table = PW.table(pattern);
+    var plotWidth = width - LEFT - RIGHT;
+    var laneHeight = (PLOT_H - TOP - 2 * LANE_GAP - 2) / 3;
+    var lanes = [];
+    for (var c = 0; c < 3; c++) {
+      var top = TOP + c * (laneHeight + LANE_GAP);
+      lanes.push({ top: top, mid: top + laneHeight / 2, half: laneHeight / 2 - 4 });
+      svg("rect", { class: "lane-bg", x: LEFT, y: top, width: plotWidth, height: laneHeight }, plot);
+      var middle = top + laneHeight / 2;
+      svg("line", { class: "zero", x1: LEFT, x2: LEFT + plotWidth, y1: middle, y2: middle }, plot);
+      var label = svg("text", { class: "lane-label", x: 8, y: middle + 4, fill: PW.laneColors[c] }, plot);
+      label.textContent = "xyz"[c];
+    }
+    var bottom = TOP + 3 * laneHeight + 2 * LANE_GAP;
+    var beats = Math.ceil(period / ppb);
+    var beatWidth = plotWidth * ppb / period;
+    var barWidth = beatWidth * 4;
+    var barEvery = Math.max(1, Math.ceil(34 / barWidth));
+    var grid = svg("g", { class: "grid" }, plot);
+    for (var beat = 0; beat < beats; beat++) {
+      var x = (LEFT + beat * beatWidth).toFixed(2);
+      var isBar = beat % 4 === 0;
+      svg("line", { class: isBar ? "beat-line bar-line" : "beat-line", x1: x, x2: x, y1: TOP - 4, y2: bottom,
+                    "data-beat": beat + 1 }, grid);
+      if (isBar && (beat / 4) % barEvery === 0) {
+        var barLabel = svg("text", { class: "bar-label", x: Number(x) + 3, y: TOP - 8 }, grid);
+        barLabel.textContent = "bar " + (beat / 4 + 1);
+      } else if (!isBar && beatWidth >= 22 && barWidth >= 90) {
+        var beatLabel = svg("text", { class: "beat-label", x: Number(x) + 3, y: TOP - 8 }, grid);
+        beatLabel.textContent = String(beat % 4 + 1);
+      }
+    }
+    for (var k = 0; k < 3; k++) {
+      var d = [];
+      var lane = lanes[k];
+      PW.lanePath(table, k, period, plotWidth, function (px, v, first) {
+        d.push((first ? "M" : "L") + (LEFT + px).toFixed(2) + " " + (lane.mid - v * lane.half).toFixed(2));
+      });
+      svg("path", { class: "curve", d: d.join(""), stroke: PW.laneColors[k] }, plot);
+    }
+    var head = svg("line", { class: "playhead", x1: LEFT, x2: LEFT, y1: TOP - 4, y2: bottom }, plot);
+    var dots = [0, 1, 2].map(function (c) {
+      var attrs = { class: "dot", r: 3.5, cx: LEFT, cy: lanes[c].mid, fill: PW.laneColors[c] };
+      return svg("circle", attrs, plot);
+    });
+    plotState = { width: plotWidth, lanes: lanes, head: head, dots: dots };
+  }
+
+  function seekFromPointer(event) {
+    if (!current || !plotState) return;
+    var box = plot.getBoundingClientRect();
+    var x = (event.clientX - box.left) * (plotState.width + LEFT + RIGHT) / box.width - LEFT;
+    var pip = Math.min(1, Math.max(0, x / plotState.width)) * current.period;
+    PW.clock.seek(current.period, Math.min(pip, current.period - 1e-6));
+  }
+
+  function buildReadout() {
+    readout.textContent = "";
+    readoutParts = {};
+    ["pip", "beat", "x", "y", "z"].forEach(function (key, index) {
+      if (index) readout.appendChild(document.createTextNode(index === 1 ? "  \u00b7  " : "   "));
+      readout.appendChild(document.createTextNode(key + " "));
+      readoutParts[key] = readout.appendChild(PW.el("b"));
+    });
+  }
+
+  function selectTab(name) {
+    view = name;
+    PW.byId("view-detail").hidden = name !== "detail";
+    PW.byId("view-stagger").hidden = name !== "stagger";
+    PW.byId("tab-detail").setAttribute("aria-selected", String(name === "detail"));
+    PW.byId("tab-stagger").setAttribute("aria-selected", String(name === "stagger"));
+    if (name === "stagger") PW.stagger.open(current); else PW.stagger.close();
+    if (name === "detail") drawPlot(current);
+    PW.clock.dirty = true;
+  }
+
+  PW.detail = {
+    init: function () {
+      overlay = PW.byId("detail");
+      stage = PW.byId("detail-stage");
+      plot = PW.byId("detail-plot");
+      readout = PW.byId("detail-readout");
+      buildReadout();
+      PW.byId("detail-close").addEventListener("click", function () { PW.detail.close(); });
+      overlay.addEventListener("click", function (event) {
+        if (event.target === overlay) PW.detail.close();
+      });
+      ["detail", "stagger"].forEach(function (name) {
+        PW.byId("tab-" + name).addEventListener("click", function () {
+          selectTab(name);
+          PW.url.write();
+        });
+      });
+      var dragging = false;
+      plot.addEventListener("pointerdown", function (event) {
+        dragging = true;
+        plot.setPointerCapture(event.pointerId);
+        seekFromPointer(event);
+      });
+      plot.addEventListener("pointermove", function (event) { if (dragging) seekFromPointer(event); });
+      plot.addEventListener("pointerup", function () { dragging = false; });
+      window.addEventListener("resize", function () {
+        if (current && view === "detail") drawPlot(current);
+      });
+    },
+
+    open: function (pattern, name) {
+      if (!overlay.hidden && current === pattern && view === name) return;
+      if (overlay.hidden) returnFocus = document.activeElement;
+      current = pattern;
+      PW.byId("detail-name").textContent = pattern.name;
+      PW.byId("detail-meta").textContent = PW.beatsText(pattern.period) + " (" + pattern.period +
+        " pips) \u00b7 " + pattern.dims + "D \u00b7 " + pattern.group + " \u00b7 family " + pattern.family;
+      PW.byId("detail-desc").textContent = pattern.description;
+      overlay.hidden = false;
+      document.body.style.overflow = "hidden";
+      drawStage(pattern);
+      selectTab(name === "stagger" ? "stagger" : "detail");
+      PW.url.write();
+      PW.byId("detail-close").focus({ preventScroll: true });
+    },
+
+    close: function () {
+      if (overlay.hidden) return;
+      overlay.hidden = true;
+      document.body.style.overflow = "";
+      PW.stagger.close();
+      PW.releaseLayers(layers);
+      layers = null;
+      current = null;
+      PW.url.write();
+      if (returnFocus && returnFocus.focus) returnFocus.focus({ preventScroll: true });
+      PW.clock.dirty = true;
+    },
+
+    isOpen: function () { return current !== null; },
+    pattern: function () { return current; },
+    view: function () { return view; },
+
+    animate: function (pip) {
+      if (!current) return;
+      if (view === "stagger") { PW.stagger.animate(pip); return; }
+      var ctx = PW.clear(layers.live);
+      var p = PW.drawMarker(ctx, bigView, current, pip, { radius: 7 });
+      var phase = PW.mod(pip, current.period);
+      var x = (LEFT + phase / current.period * plotState.width).toFixed(2);
+      plotState.head.setAttribute("x1", x);
+      plotState.head.setAttribute("x2", x);
+      plotState.dots.forEach(function (dot, c) {
+        dot.setAttribute("cx", x);
+        dot.setAttribute("cy", (plotState.lanes[c].mid - p[c] * plotState.lanes[c].half).toFixed(2));
+      });
+      readoutParts.pip.textContent = Math.floor(phase) + " of " + current.period;
+      readoutParts.beat.textContent = (phase / PW.pipsPerBeat + 1).toFixed(2);
+      readoutParts.x.textContent = PW.signed(p[0], 3);
+      readoutParts.y.textContent = PW.signed(p[1], 3);
+      readoutParts.z.textContent = PW.signed(p[2], 3);
+    }
+  };
+})(window.PW = window.PW || {});

@@ -1,0 +1,55 @@
+import os
+import sys
+
+import pytest
+
+# The installed package when there is one (CI installs the wheel); else the
+# source tree, for the quick development loop with PYTHONPATH=build/dev.
+try:
+    import pulsework_gallery  # noqa: F401
+except ImportError:
+    here = os.path.dirname(__file__)
+    sys.path.insert(0, os.path.abspath(os.path.join(here, "..", "..", "..", "python")))
+
+
+def has_user_patterns(module):
+    return hasattr(module, "SampledPattern") and hasattr(module, "PatternLibrary")
+
+
+@pytest.fixture(scope="session")
+def user_patterns(module):
+    """The module, when it has SampledPattern and PatternLibrary; else the test is skipped."""
+    if not has_user_patterns(module):
+        pytest.skip("this pulsework build has no SampledPattern/PatternLibrary yet")
+    return module
+
+
+class StubModule:
+    """A module-shaped catalogue of given records, each sampled by a function."""
+
+    PIPS_PER_BEAT = 64
+
+    def __init__(self, entries):
+        self._entries = entries  # list of (record, function of pip -> (x, y, z))
+
+    def catalogue(self):
+        return [dict(record) for record, _rows in self._entries]
+
+    def sample(self, name, pip):
+        for record, rows in self._entries:
+            if record["name"] == name:
+                return _Offset(rows(pip % record["period_pips"]))
+        raise ValueError("Unknown pulsework: " + name)
+
+
+class _Offset:
+    def __init__(self, xyz):
+        self._xyz = tuple(float(v) for v in xyz)
+
+    def as_tuple(self):
+        return self._xyz
+
+
+@pytest.fixture
+def stub_module():
+    return StubModule
