@@ -21,16 +21,16 @@ def point3(p):
     return tuple(p) + (0.0,) * (3 - len(p))
 
 
-def spiral_points(start, spec):
+def spiral_points(start, plan):
     """Points of a spiral opening out from ``start`` while moving in depth."""
-    count = int(round(spec["turns"] * spec["points_per_turn"]))
+    count = int(round(plan["turns"] * plan["points_per_turn"]))
     x0, y0, z0 = start
     points = []
     for k in range(1, count + 1):
         share = k / count
-        angle = TAU * spec["turns"] * share
-        r = spec["radius"] * share
-        points.append((x0 + r * math.cos(angle), y0 + r * math.sin(angle), z0 + (spec["z"] - z0) * share))
+        angle = TAU * plan["turns"] * share
+        r = plan["radius"] * share
+        points.append((x0 + r * math.cos(angle), y0 + r * math.sin(angle), z0 + (plan["z"] - z0) * share))
     return points
 
 
@@ -58,22 +58,22 @@ def run(points, pips):
     return rows
 
 
-def gesture(spec):
+def gesture(plan):
     def build(period):
-        here = point3(spec["start"])
+        here = point3(plan["start"])
         rows = []
-        for move in spec["moves"]:
+        for move in plan["moves"]:
             pips, targets = move[0], move[1:]
             if targets and isinstance(targets[0], dict):
                 targets = spiral_points(here, targets[0]["spiral"])
             targets = [point3(p) for p in targets]
             rows += run([here] + targets, pips) if targets else [here] * pips
             here = targets[-1] if targets else here
-        if len(rows) != period or here != point3(spec["start"]):
+        if len(rows) != period or here != point3(plan["start"]):
             raise ValueError("a gesture fills its period and ends where it starts")
         return rows
 
     return build
 
 
-BUILDERS = {name: gesture(spec) for name, spec in DATA.items()}
+BUILDERS = {name: gesture(plan) for name, plan in DATA.items()}
