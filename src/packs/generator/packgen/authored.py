@@ -12,6 +12,7 @@ ignored:
 - drum programmes (``groove_*.tsv``): voice, sixteenth step, velocity,
   timing offset in pips.
 """
+import json
 from collections import defaultdict
 from dataclasses import dataclass
 from typing import Dict, List, Sequence, Tuple
@@ -32,6 +33,22 @@ def read_table(*parts: str) -> List[Tuple[int, List[str]]]:
             if line.strip() and not line.startswith("#"):
                 lines.append((number, line.split("\t")))
     return lines
+
+
+def load_json(*parts: str):
+    """A small JSON data file, for authored data with nested structure."""
+    with open(data_path(*parts), encoding="utf-8") as stream:
+        return json.load(stream)
+
+
+def load_columns(*parts: str) -> List[Dict[str, float]]:
+    """Rows of a tab-separated table of numbers as dicts keyed by its header.
+
+    Lines starting with '#' are comments; the first other line is the header.
+    """
+    lines = [fields for _number, fields in read_table(*parts)]
+    header = lines[0]
+    return [dict(zip(header, (float(v) for v in fields))) for fields in lines[1:]]
 
 
 def fields_of(parts: Sequence[str], number: int, fields: List[str], count: int) -> List[str]:
