@@ -90,7 +90,10 @@ def parse_at(text: str) -> Fraction:
 
 
 def parse_fraction(text: str) -> Fraction:
-    return Fraction(text)  # "24", "3/2": exact
+    try:
+        return Fraction(text)  # "24", "3/2": exact
+    except ZeroDivisionError:
+        raise ValueError("%r divides by zero" % text) from None
 
 
 def load_events(name: str, period: int) -> Tuple[Event, ...]:
@@ -110,7 +113,7 @@ def load_events(name: str, period: int) -> Tuple[Event, ...]:
             event = Event(lane, pip, float(velocity),
                           int(pitch[0]) if pitch else None,
                           parse_fraction(pitch[1]) if pitch else None)
-        except (ValueError, ZeroDivisionError) as error:
+        except ValueError as error:
             raise ValueError("%s: %s" % (where, error)) from None
         if not 0 <= pip < period:
             raise ValueError("%s: pip %s outside the period of %d" % (where, pip, period))
