@@ -7,7 +7,7 @@ import math
 
 import pytest
 
-from measure import TAU, column, excursions, holds, peaks, runs, winding
+from measure import TAU, column, excursions, holds, peaks, runs, slowest_pace, winding
 
 
 # -- wave_ -----------------------------------------------------------------------
@@ -137,48 +137,44 @@ NOISE = ["noise_%s_%d" % (c, n) for c, counts in (
     ("ripple", (5, 7, 9, 11)), ("depth", (6, 8, 10, 12))) for n in counts]
 
 
-def noise_control_points(name):
-    """The control points as the generator documents them."""
+def digest_units(name, k):
+    d = hashlib.sha256(("%s/%d" % (name, k)).encode("ascii")).digest()
+    return [int.from_bytes(d[4 * c:4 * c + 4], "big") / 2.0**32 for c in range(3)]
+
+
+def noise_control_points(name, period):
+    """(row, point) of the control points that the path passes, as the
+    generator documents them (a drift rounds its points off instead)."""
     _prefix, character, count = name.split("_")
     n = int(count)
-    units = []
-    for j in range(n):
-        d = hashlib.sha256(("%s/%d" % (name, j)).encode("ascii")).digest()
-        units.append([int.from_bytes(d[4 * k:4 * k + 4], "big") / 2.0**32 for k in range(3)])
-    sign = [(-1.0) ** j for j in range(n)]
-    if character == "drift":
-        steps = [((0.6 + 0.4 * u[1]) * math.cos(TAU * u[0]), (0.6 + 0.4 * u[1]) * math.sin(TAU * u[0]))
-                 for u in units]
-        mean = [sum(s[a] for s in steps) / n for a in (0, 1)]
-        walk, x, y = [], 0.0, 0.0
-        for sx, sy in steps:
-            x, y = x + sx - mean[0], y + sy - mean[1]
-            walk.append((x, y))
-        mean = [sum(p[a] for p in walk) / n for a in (0, 1)]
-        walk = [(p[0] - mean[0], p[1] - mean[1]) for p in walk]
-        peak = max(abs(v) for p in walk for v in p)
-        return [(0.72 * px / peak, 0.72 * py / peak, 0.0) for px, py in walk]
-    if character == "ripple":
-        return [(0.75 * math.cos(TAU * j / n) + 0.1 * (u[0] - 0.5), sign[j] * (0.3 + 0.45 * u[1]), 0.0)
-                for j, u in enumerate(units)]
+    if character == "depth":
+        points = []
+        for k in range(n):
+            u = digest_units(name, k)
+            angle, r = TAU * (k + 0.3 * (u[0] - 0.5)) / n, 0.3 + 0.25 * u[1]
+            points.append((period * k // n, (r * math.cos(angle), r * math.sin(angle),
+                                             (-1) ** k * (0.3 + 0.5 * u[2]))))
+        return points
+    main = [32 * math.floor(period * j / n / 32 + 0.5) for j in range(n)] + [period]
+    rows = [t for a, b in zip(main, main[1:]) for t in (a, (a + b) // 2)]
     points = []
-    for j, u in enumerate(units):
-        angle = TAU * (j + 0.3 * (u[0] - 0.5)) / n
-        if character == "orbit":
-            r, z = 0.62 + sign[j] * (0.06 + 0.12 * u[1]), 0.0
+    for k, t in enumerate(rows):
+        u, sweep = digest_units(name, k), TAU * t / period
+        if character == "ripple":
+            point = (0.75 * math.cos(sweep) + 0.1 * (u[0] - 0.5) * abs(math.sin(sweep)),
+                     (-1) ** k * (0.3 + 0.45 * u[1]), 0.0)
         else:
-            r, z = 0.3 + 0.25 * u[1], sign[j] * (0.3 + 0.5 * u[2])
-        points.append((r * math.cos(angle), r * math.sin(angle), z))
+            angle, r = sweep + TAU * 0.15 * (u[0] - 0.5) / n, 0.62 + (-1) ** k * (0.12 + 0.12 * u[1])
+            point = (r * math.cos(angle), r * math.sin(angle), 0.0)
+        points.append((t, point))
     return points
 
 
-@pytest.mark.parametrize("name", NOISE)
+@pytest.mark.parametrize("name", [name for name in NOISE if "drift" not in name])
 def test_noise_path_runs_through_its_digest_control_points(table, name):
     rows = table(name)
-    points = noise_control_points(name)
-    for j, point in enumerate(points):
-        row = rows[len(rows) * j // len(points)]
-        assert max(abs(a - b) for a, b in zip(row, point)) < 1e-9, (j, row, point)
+    for row, point in noise_control_points(name, len(rows)):
+        assert max(abs(a - b) for a, b in zip(rows[row], point)) < 1e-9, (row, rows[row], point)
 
 
 @pytest.mark.parametrize("name", NOISE)
@@ -191,17 +187,23 @@ def test_noise_character(table, name):
         # Once round the centre, the radius swelling and shrinking N times.
         radius = [math.hypot(a, b) for a, b in zip(x, y)]
         assert round(winding(list(zip(x, y)))) == 1 and min(radius) > 0.35
-        assert len(peaks(radius)) == n // 2 and len(peaks([-r for r in radius])) == n // 2
+        assert len(peaks(radius)) == n and len(peaks([-r for r in radius])) == n
     if character == "ripple":
-        # One sideways sweep while y ripples up and down through every point.
+        # One sideways sweep while y ripples up and down N times, crest and
+        # trough alternating all round the loop, the crests on eighth notes.
         assert len(peaks(x)) == 1
-        assert len(runs([v > 0 for v in y])) >= n // 2
+        crests, troughs = peaks(y), peaks([-v for v in y])
+        assert len(crests) == len(troughs) == n
+        assert len(runs([v > 0 for v in y])) == len(runs([v < 0 for v in y])) == n
+        assert all(i % 32 == 0 and y[i] > 0.25 for i in crests)
     if character == "depth":
         assert len(runs([v > 0.2 for v in z])) == n // 2
         assert round(winding(list(zip(x, y)))) == 1
     if character == "drift":
-        # A wandering path: N turns, not a lap round a centre.
-        assert max(map(abs, x + y)) > 0.6
+        # A wander over the whole field that never stalls: its slowest beat
+        # still covers most of an average beat's distance.
+        assert min(x) < -0.8 and max(x) > 0.8 and min(y) < -0.8 and max(y) > 0.8
+        assert slowest_pace(rows, 64) > 0.6
 
 
 # -- polar_scallop_k ---------------------------------------------------------------
