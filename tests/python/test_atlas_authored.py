@@ -7,7 +7,8 @@ import math
 
 import pytest
 
-from measure import TAU, column, excursions, holds, peaks, runs, slowest_pace, winding
+from measure import (TAU, column, excursions, first_harmonic_share, holds, peaks, runs,
+                     slowest_pace, winding)
 
 
 # -- wave_ -----------------------------------------------------------------------
@@ -244,7 +245,8 @@ def test_whitworth_returns_twice_as_fast_as_it_advances(table):
 
 def test_offset_crank_strokes_differ_in_time(table):
     x = column(table("mech_offset_crank"), 0)
-    assert 0.45 < rising_share(x) < 0.47  # 165 degrees of crank one way, 195 the other
+    # Out from the downbeat over five beats, back in three: 5 : 3, on the beats.
+    assert x.index(max(x)) == 0 and x.index(min(x)) == 320
     y = column(table("mech_offset_crank"), 1)
     assert -min(y) > 3 * max(y)  # the rod leans mostly to one side
 
@@ -281,12 +283,23 @@ def test_cam_return_rises_dwells_returns_dwells(table):
     assert rising_share(y) > 0.37 and rising_share(y) < 0.38
 
 
-def test_rocking_beam_swings_on_an_arc(table):
+def test_rocking_beam_rocks_far_round_its_pivot(table):
     rows = table("mech_rocking_beam")
     x, y = column(rows, 0), column(rows, 1)
     assert len(peaks(y)) == 1 and len(peaks(x)) == 2
-    # The end pulls in at both ends of the swing.
-    assert sorted(peaks([-v for v in x])) == sorted([y.index(max(y)), y.index(min(y))])
+    # Top of the swing on the downbeat, bottom half a turn later; the end
+    # pulls in at both.
+    assert (y.index(max(y)), y.index(min(y))) == (0, 256)
+    assert sorted(peaks([-v for v in x])) == [0, 256]
+    # The end keeps its distance from a pivot on the beam's level and rocks
+    # through more than 120 degrees about it.
+    middle = x.index(max(x))
+    pivot = (x[0] ** 2 + y[0] ** 2 - x[middle] ** 2 - y[middle] ** 2) / (2 * (x[0] - x[middle]))
+    reach = [math.hypot(a - pivot, b) for a, b in zip(x, y)]
+    assert max(reach) - min(reach) < 1e-9
+    swing = [math.degrees(math.atan2(b, a - pivot)) for a, b in zip(x, y)]
+    assert max(swing) - min(swing) > 120
+    assert first_harmonic_share(y) < 0.96  # a rock, not a plain sine nod
 
 
 def test_crank_rocker_follows_its_crank_and_rocks(table):
