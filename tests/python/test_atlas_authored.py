@@ -98,6 +98,12 @@ def step_sizes(positions):
     return [math.dist(p, q) for p, q in zip(positions, positions[1:] + positions[:1])]
 
 
+def largest_move(positions):
+    """Index k of the largest move, from position k to the next (7: back to the start)."""
+    sizes = step_sizes(positions)
+    return sizes.index(max(sizes))
+
+
 SEQUENCE_SHAPES = {
     # Up to a single top and back down.
     "up_down": lambda xs, ys: direction_changes(ys) == 1 and ys.index(max(ys)) == 4,
@@ -110,15 +116,16 @@ SEQUENCE_SHAPES = {
     # Steps of very different sizes.
     "unequal": lambda xs, ys: max(step_sizes(list(zip(xs, ys))))
     > 5 * min(step_sizes(list(zip(xs, ys)))),
-    # Ends up, on its highest position; the answer ends down, on its lowest.
-    "question": lambda xs, ys: ys[-1] == max(ys) and ys[-2] < ys[-1],
-    "answer": lambda xs, ys: ys[-1] == min(ys) and ys[-2] > ys[-1],
+    # Ends with a leap up to its highest position; the answer with a fall to its lowest.
+    "question": lambda xs, ys: ys[-1] == max(ys) and largest_move(list(zip(xs, ys))) == 6,
+    "answer": lambda xs, ys: ys[-1] == min(ys) and largest_move(list(zip(xs, ys))) == 6,
     # Two steps forward, one back, and a release from the far end.
     "ratchet": lambda xs, ys: all((xs[k + 1] > xs[k]) == (k % 2 == 0) for k in range(7))
     and xs[2] > xs[0] and xs[4] > xs[2] and xs[6] > xs[4] and xs[7] == max(xs),
-    # Each step moves along one axis only: risers and treads, up and down.
+    # Each step moves along one axis only: up the risers and treads, and back down them.
     "stairs": lambda xs, ys: all((xs[k] == xs[k - 1]) != (ys[k] == ys[k - 1]) for k in range(8))
-    and xs == sorted(xs) and ys[:5] == sorted(ys[:5]) and ys[4:] == sorted(ys[4:], reverse=True),
+    and xs[:5] == sorted(xs[:5]) and ys[:5] == sorted(ys[:5])
+    and list(zip(xs, ys))[5:] == list(zip(xs, ys))[3:0:-1],
 }
 
 
@@ -129,6 +136,9 @@ def test_seq_sequence_is_recognisable(table, sequence):
     ys = [p[1] for p in positions]
     assert all(p != q for p, q in zip(positions, positions[1:] + positions[:1]))
     assert SEQUENCE_SHAPES[sequence](xs, ys), positions
+    if sequence != "ratchet":  # whose release from the far end is the phrase
+        # The way back to the start is a move of the phrase, not its largest jump.
+        assert step_sizes(positions)[-1] <= max(step_sizes(positions)[:-1]), positions
 
 
 # -- noise_ ----------------------------------------------------------------------
