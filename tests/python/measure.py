@@ -1,5 +1,6 @@
 """Measurements over a table's rows that the family tests share: runs of a
-condition round the closed cycle, holds, peaks and the winding of a path."""
+condition round the closed cycle, holds, peaks, the winding of a path, the
+share of a sine in a component and the slowest pace along a path."""
 import math
 
 TAU = 2.0 * math.pi
@@ -62,3 +63,25 @@ def winding(points):
         d = math.atan2(b1, a1) - math.atan2(b0, a0)
         total += (d + math.pi) % TAU - math.pi
     return total / TAU
+
+
+def first_harmonic_share(values):
+    """Share of a component's motion (variance) in its first harmonic: 1.0 for a sine."""
+    n = len(values)
+    mean = sum(values) / n
+    c = sum((v - mean) * math.cos(TAU * i / n) for i, v in enumerate(values))
+    s = sum((v - mean) * math.sin(TAU * i / n) for i, v in enumerate(values))
+    return 2.0 * (c * c + s * s) / n / sum((v - mean) ** 2 for v in values)
+
+
+def slowest_pace(rows, width):
+    """Distance covered in the slowest ``width`` rows of the cycle, as a share
+    of the average over the cycle (1.0 for an even pace)."""
+    n = len(rows)
+    step = [math.dist(rows[i - 1], rows[i]) for i in range(n)]
+    window = sum(step[:width])
+    slowest = window
+    for i in range(n):
+        window += step[(i + width) % n] - step[i]
+        slowest = min(slowest, window)
+    return slowest / (sum(step) * width / n)

@@ -70,18 +70,19 @@ def test_lfo_soft_gate_dwells_and_soft_transitions(table):
     assert max(abs(x[i] - x[i - 1]) for i in range(256)) < 0.2
 
 
-def test_lfo_double_pump_two_unequal_pumps_on_y_alone(table):
+def test_lfo_double_pump_two_unequal_pumps_on_the_grid_then_a_breath(table):
     rows = table("lfo_double_pump")
     assert {r[0] for r in rows} == {0.0}
     y = lane(rows, 1)
     pumps = peaks(y, 0.2)
-    assert len(pumps) == 2
+    assert len(pumps) == 2 and all(i % 32 == 0 for i in pumps)  # on beats or eighths
     big, small = sorted((y[i] for i in pumps), reverse=True)
     assert small < 0.8 * big
-    # A breathing space of more than a beat without a pump.
-    quiet = [abs(v) < 0.15 for v in y]
-    longest = max(len(run) for run in "".join("q" if q else "." for q in quiet * 2).split("."))
-    assert longest >= 96
+    # The breath: one slow, clear sink of more than a beat after the second pump.
+    (breath,) = peaks(y, 0.2, -1.0)
+    assert y[breath] < -0.3 and breath % 32 == 0
+    assert cyclic_gap(pumps[1], breath, 256) < cyclic_gap(pumps[1], pumps[0], 256)
+    assert sum(v < -0.1 for v in y) > 64
 
 
 def test_lfo_glide_stair_five_rounded_steps_then_return(table):

@@ -172,6 +172,90 @@ def catmull_rom_closed(
     return out
 
 
+def catmull_rom_timed(
+    points: Sequence[Sequence[float]], period: int, pips: Sequence[float],
+    level_turns: Sequence[int] = (),
+) -> List[Tuple[float, ...]]:
+    """A closed Catmull-Rom spline that passes point j at pip ``pips[j]``.
+
+    ``pips`` start at 0 and ascend within the period. Tangents are finite
+    differences over time, (p[j+1] - p[j-1]) / (t[j+1] - t[j-1]), so that
+    unevenly spaced points (keys on a musical grid) keep the velocity
+    continuous where a uniform spline would kink. The components listed in
+    ``level_turns`` have zero slope wherever they turn (a crest or trough
+    among the neighbouring points), so that such a turn lands exactly on its
+    point's pip and never overshoots it.
+    """
+    n = len(points)
+    times = list(pips)
+    if times[0] != 0 or any(b <= a for a, b in zip(times, times[1:])) or times[-1] >= period:
+        raise ValueError("pass times start at 0 and ascend within one period")
+    # Times unwrapped one point either side of the loop.
+    ext = [times[-1] - period] + times + [period, times[1] + period if n > 1 else 2 * period]
+    tangents = []
+    for j in range(n):
+        before, here, after = points[j - 1], points[j], points[(j + 1) % n]
+        span = ext[j + 2] - ext[j]
+        tangents.append([0.0 if axis in level_turns and (b - a) * (c - b) <= 0 else (c - a) / span
+                         for axis, (a, b, c) in enumerate(zip(before, here, after))])
+    out = []
+    j = 0
+    for i in range(period):
+        while ext[j + 2] <= i:
+            j += 1
+        h = ext[j + 2] - ext[j + 1]
+        s = (i - ext[j + 1]) / h
+        s2 = s * s
+        s3 = s2 * s
+        h00, h10, h01, h11 = 2 * s3 - 3 * s2 + 1, s3 - 2 * s2 + s, 3 * s2 - 2 * s3, s3 - s2
+        p1, p2 = points[j], points[(j + 1) % n]
+        m1, m2 = tangents[j], tangents[(j + 1) % n]
+        out.append(tuple(h00 * a + h * h10 * ma + h01 * b + h * h11 * mb
+                         for a, b, ma, mb in zip(p1, p2, m1, m2)))
+    return out
+
+
+def even_pace(
+    path: Sequence[Sequence[float]], period: int, turn_cost: float = 0.0
+) -> List[Tuple[float, ...]]:
+    """``period`` rows along a closed path at an even pace, the first at the
+    path's start.
+
+    ``path`` is the closed path finely sampled (many points a row). Each
+    piece of it takes time in proportion to its length in the plane of the
+    first two components plus ``turn_cost`` times the angle it turns through
+    (radians), so the path never crawls where it was drawn slowly and eases,
+    briefly, through its tightest turns instead of whipping round.
+    """
+    n = len(path)
+
+    def heading(k):
+        a, b = path[k % n], path[(k + 1) % n]
+        return math.atan2(b[1] - a[1], b[0] - a[0])
+
+    def length(k):
+        # Spelled out: math.dist and sum() round differently across Python versions.
+        a, b = path[k], path[(k + 1) % n]
+        return math.sqrt((b[0] - a[0]) * (b[0] - a[0]) + (b[1] - a[1]) * (b[1] - a[1]))
+
+    times = [0.0]
+    for k in range(n):
+        turn = (heading(k) - heading(k - 1) + math.pi) % TAU - math.pi
+        times.append(times[-1] + length(k) + turn_cost * abs(turn))
+    total = times[-1]
+    out = []
+    k = 0
+    for i in range(period):
+        target = total * i / period
+        while times[k + 1] < target:
+            k += 1
+        step = times[k + 1] - times[k]
+        s = (target - times[k]) / step if step else 0.0
+        a, b = path[k], path[(k + 1) % n]
+        out.append(tuple(p + s * (q - p) for p, q in zip(a, b)))
+    return out
+
+
 def periodic_bspline(points: Sequence[Sequence[float]], period: int) -> List[Tuple[float, ...]]:
     """A closed uniform cubic B-spline with ``points`` as control points.
 

@@ -7,7 +7,9 @@ dimensions are data (data/atlas/mech.json).
 - offset_crank: a slider-crank whose slider line passes the crank centre at
   a distance: x is the slider's travel, centred on its stroke; y is the
   rod's lean, sin(beta) = (r sin theta - e) / L, mostly to one side. The
-  offset makes the strokes unequal in time.
+  offset makes the strokes unequal in time; it is chosen so that the slider
+  goes out over five beats and comes back in three, from the outer dead
+  centre on the downbeat.
 - whitworth: the Whitworth quick return. The crank pin drives a slotted link
   that turns about a pivot inside the crank circle; a rod from the link's
   end drives the ram. x is the ram (advancing to +x), y the link end's height
@@ -20,9 +22,11 @@ dimensions are data (data/atlas/mech.json).
 - escapement: the escape wheel steps one tooth at a time and pauses, one
   tooth a beat: a point of the wheel's rim (x, y) advances by a softened
   step and then rests, teeth stops a turn.
-- rocking_beam: a beam pivoted at its centre, rocked by a crank and rod
-  under its end; the traced point is the beam's end, which swings up and
-  down on an arc (x pulls in at both ends of the swing).
+- rocking_beam: a beam pivoted at its centre, rocked by a crank and a short
+  rod under its end; the traced point is the beam's end, which rocks 65
+  degrees up and down about level on a plain arc (x pulls in at both ends of
+  the swing), top on the downbeat and bottom half a turn later. The short
+  rod makes the rock uneven: it tips quickly over the top and lingers low.
 - crank_rocker: a four-bar crank-rocker. x = 0.82 cos theta (the crank)
   and z = 0.123 cos 3 theta by rule; y is the rocker's swing angle, scaled
   to its peak. The rocker swings forward over about 209 degrees of crank and
@@ -56,13 +60,34 @@ def plane_rows(xs, ys):
 
 def offset_crank(period):
     p = DATA["offset_crank"]
-    r, rod, e = p["crank"], p["rod"], p["offset"]
+    r, rod = p["crank"], p["rod"]
+    quick = p["quick_stroke_beats"] / p["beats"]
+    e = offset_for_quick_stroke(r, rod, quick)
+    # Start at the outer dead centre, crank and rod in line, slider furthest out.
+    start = math.atan2(e, math.sqrt((rod + r) ** 2 - e * e))
     slider, lean = [], []
     for t in thetas(period):
-        height = r * math.sin(t) - e
-        slider.append(r * math.cos(t) + math.sqrt(rod * rod - height * height))
+        height = r * math.sin(t + start) - e
+        slider.append(r * math.cos(t + start) + math.sqrt(rod * rod - height * height))
         lean.append(height / rod)
     return plane_rows(centred_on_range(slider), lean)
+
+
+def offset_for_quick_stroke(r, rod, quick):
+    """The offset e of the slider line at which the return stroke takes the
+    share ``quick`` of a turn: the crank turns pi + asin(e / (rod - r)) -
+    asin(e / (rod + r)) from the outer dead centre to the inner one."""
+    def working_share(e):
+        return (math.pi + math.asin(e / (rod - r)) - math.asin(e / (rod + r))) / TAU
+
+    low, high = 0.0, rod - r  # the crank still turns fully below rod - r
+    for _ in range(100):
+        mid = (low + high) / 2.0
+        if working_share(mid) < 1.0 - quick:
+            low = mid
+        else:
+            high = mid
+    return (low + high) / 2.0
 
 
 def whitworth(period):
@@ -112,16 +137,21 @@ def escapement(period):
 
 def rocking_beam(period):
     p = DATA["rocking_beam"]
-    beam, crank, rod = p["beam"], p["crank"], p["rod"]
+    rod, swing = p["rod"], math.radians(p["swing_degrees"])
+    # A crank of radius sin(swing), centred one rod length below the chord
+    # between the end's two extremes, rocks the unit beam exactly +-swing and
+    # spends half a turn each way; row 0 is the top of the swing.
+    cx, cy, crank = math.cos(swing), -rod, math.sin(swing)
     rows = []
     for t in thetas(period):
-        # Crank centre straight below the beam's end at rest, one rod length down.
-        px, py = beam + crank * math.cos(t), -rod + crank * math.sin(t)
-        # The beam end (beam cos a, beam sin a) lies one rod length from the pin.
-        k = (beam * beam + px * px + py * py - rod * rod) / (2.0 * beam)
-        reach = math.hypot(px, py)
-        a = math.atan2(py, px) + math.acos(k / reach)
-        rows.append((beam * math.cos(a), beam * math.sin(a)))
+        ax, ay = cx - crank * math.sin(t), cy + crank * math.cos(t)
+        # The beam's end B is one unit from the pivot and one rod length from
+        # the pin A, on the side of the pivot-to-pin line the swing starts on.
+        reach = math.sqrt(ax * ax + ay * ay)
+        along = (1.0 + reach * reach - rod * rod) / (2.0 * reach)
+        across = math.sqrt(1.0 - along * along)
+        ux, uy = ax / reach, ay / reach
+        rows.append((along * ux - across * uy, along * uy + across * ux))
     return plane_rows(centred_on_range([x for x, _ in rows]), [y for _, y in rows])
 
 

@@ -1,110 +1,143 @@
-"""Atlas tables: closed paths through indexed SHA-256 control points,
+"""Atlas tables: closed paths on indexed SHA-256 control points,
 noise_<character>_<N>.
 
-Control point j (j = 0 to N - 1) of the table named NAME comes from the
-digest d = SHA-256 of the ASCII text "NAME/j" (for example
-"noise_drift_5/0"): u0, u1 and u2 are the big-endian unsigned 32-bit
-integers in bytes 0-3, 4-7 and 8-11 of d, divided by 2^32 (each in [0, 1)).
-The character decides what the numbers mean:
+Control point k of the table named NAME comes from the digest d = SHA-256 of
+the ASCII text "NAME/k" (for example "noise_drift_5/0"): u0, u1 and u2 are
+the big-endian unsigned 32-bit integers in bytes 0-3, 4-7 and 8-11 of d,
+divided by 2^32 (each in [0, 1)). N is a count the path shows; the
+character decides what is counted and what the numbers mean:
 
-- drift: a closed random walk that wanders off and finds its way back.
-  Step j has direction 2 pi u0 and length 0.6 + 0.4 u1; the steps lose
-  their mean (so that they sum to zero), point j is the sum of steps 0 to
-  j, and the points are centred on their mean and scaled so that their
-  largest |coordinate| is 0.72. Every point is a turn of the walk.
-- orbit: one lap round the centre on a wobbling ring: point j lies at angle
-  2 pi (j + 0.3 (u0 - 0.5)) / N and radius 0.62 + (-1)^j (0.06 + 0.12 u1),
-  so the radius swells and shrinks N times.
-- ripple: a sideways sweep rippling up and down: x = 0.75 cos(2 pi j / N)
-  + 0.1 (u0 - 0.5), y = (-1)^j (0.3 + 0.45 u1).
+- drift: a closed random walk of N turns that wanders off and finds its way
+  back. Step k has direction 2 pi u0 and length 0.6 + 0.4 u1; the steps
+  lose their mean (so that they sum to zero), point k is the sum of steps
+  0 to k, and each axis of the walk is scaled to span -0.82 to 0.82. The
+  path is the closed cubic B-spline of these points, which rounds every
+  turn, walked at an even pace that eases only briefly through its tightest
+  turns; each axis is then fitted to span -0.82 to 0.82, using the whole
+  field.
+- orbit: one lap round the centre on a ring whose radius swells and shrinks
+  N times: 2N points, point k at angle 2 pi (t_k / P + 0.15 (u0 - 0.5) / N)
+  and radius 0.62 + (-1)^k (0.12 + 0.12 u1), swelling at even k.
+- ripple: a sideways sweep rippling up and down N times: 2N points,
+  x = 0.75 cos(2 pi t_k / P) + 0.1 (u0 - 0.5) |sin(2 pi t_k / P)| and
+  y = (-1)^k (0.3 + 0.45 u1), a crest at every even k and a trough at every
+  odd one, so the alternation closes round the loop for odd N too.
 - depth: a small lap round the centre that dives in and out of depth:
-  angle 2 pi (j + 0.3 (u0 - 0.5)) / N, radius 0.3 + 0.25 u1, and
-  z = (-1)^j (0.3 + 0.5 u2).
+  N points, angle 2 pi (k + 0.3 (u0 - 0.5)) / N, radius 0.3 + 0.25 u1, and
+  z = (-1)^k (0.3 + 0.5 u2), passed at row floor(P k / N).
 
-The path is the closed Catmull-Rom spline through the points that passes
-point j at row floor(P j / N), so every control point is a row of the
-table. Nothing here keeps random state: the same name gives the same path.
+Orbit and ripple put their N swells or crests on the eighth-note grid, the
+j-th at the eighth nearest P j / N, and the shrinks or troughs halfway
+between (on the sixteenth grid): t_k is the pip of point k. Their path, and
+the depth path, is a closed Catmull-Rom spline through the points at their
+pips, so every such control point is a row of the table; a ripple's y turns
+exactly on its points, so its crests and troughs keep their grid pips.
+Nothing here keeps random state: the same name gives the same path.
 """
 import hashlib
 import math
 
-from ...motion import TAU, catmull_rom_closed
+from ...motion import TAU, catmull_rom_closed, catmull_rom_timed, even_pace, periodic_bspline
 from . import RECORDS
 
+EIGHTH = 32
+DRIFT_PEAK = 0.82
+DRAWING_STEPS = 16  # points of the drawn path a row, for an even pace
+TURN_EASE = 0.03  # time a radian of turn costs, in units of distance: eases reversals
 
-def digest_units(name, j):
-    """The three numbers u0, u1, u2 in [0, 1) of control point j."""
-    d = hashlib.sha256(("%s/%d" % (name, j)).encode("ascii")).digest()
-    return [int.from_bytes(d[4 * k:4 * k + 4], "big") / 2.0**32 for k in range(3)]
+
+def digest_units(name, k):
+    """The three numbers u0, u1, u2 in [0, 1) of control point k."""
+    d = hashlib.sha256(("%s/%d" % (name, k)).encode("ascii")).digest()
+    return [int.from_bytes(d[4 * c:4 * c + 4], "big") / 2.0**32 for c in range(3)]
 
 
 def centred(points):
-    mean = [sum(p[axis] for p in points) / len(points) for axis in (0, 1)]
+    mean = [math.fsum(p[axis] for p in points) / len(points) for axis in (0, 1)]
     return [(x - mean[0], y - mean[1]) for x, y in points]
 
 
-def drift_points(units):
+def on_eighths(pip):
+    return EIGHTH * math.floor(pip / EIGHTH + 0.5)
+
+
+def alternating_pips(count, period):
+    """Pips of 2 count alternating points: the count main ones on the eighths
+    nearest an even spread, each answer halfway to the next."""
+    main = [on_eighths(period * j / count) for j in range(count)] + [period]
+    pips = []
+    for a, b in zip(main, main[1:]):
+        pips += [a, (a + b) / 2.0]
+    return pips
+
+
+def alternating(k, base, spread, u):
+    return (-1.0) ** k * (base + spread * u)
+
+
+def spanned(values):
+    """Values moved and scaled to span -0.82 to 0.82."""
+    low, high = min(values), max(values)
+    return [DRIFT_PEAK * (2.0 * v - high - low) / (high - low) for v in values]
+
+
+def drift(name, count, period):
+    units = [digest_units(name, k) for k in range(count)]
     steps = [(0.6 + 0.4 * u[1], TAU * u[0]) for u in units]
     steps = centred([(length * math.cos(a), length * math.sin(a)) for length, a in steps])
     walk, x, y = [], 0.0, 0.0
     for sx, sy in steps:
         x, y = x + sx, y + sy
         walk.append((x, y))
-    walk = centred(walk)
-    peak = max(abs(v) for point in walk for v in point)
-    return [(0.72 * x / peak, 0.72 * y / peak, 0.0) for x, y in walk]
+    walk = list(zip(*(spanned([p[axis] for p in walk]) for axis in (0, 1))))
+    # A B-spline rounds the walk's turns, even a reversal, and walking it at
+    # an even pace keeps a near pair of turns from making it crawl.
+    rows = even_pace(periodic_bspline(walk, DRAWING_STEPS * period), period, TURN_EASE)
+    return list(zip(*(spanned([row[axis] for row in rows]) for axis in (0, 1)), [0.0] * period))
 
 
-def ring(units, j, count, radius):
-    angle = TAU * (j + 0.3 * (units[0] - 0.5)) / count
-    return radius * math.cos(angle), radius * math.sin(angle)
+def orbit(name, count, period):
+    pips = alternating_pips(count, period)
+    points = []
+    for k, t in enumerate(pips):
+        u = digest_units(name, k)
+        angle = TAU * (t / period + 0.15 * (u[0] - 0.5) / count)
+        radius = 0.62 + alternating(k, 0.12, 0.12, u[1])
+        points.append((radius * math.cos(angle), radius * math.sin(angle), 0.0))
+    return catmull_rom_timed(points, period, pips)
 
 
-def alternating(j, base, spread, u):
-    return (-1.0) ** j * (base + spread * u)
+def ripple(name, count, period):
+    pips = alternating_pips(count, period)
+    points = []
+    for k, t in enumerate(pips):
+        u = digest_units(name, k)
+        sweep = TAU * t / period
+        x = 0.75 * math.cos(sweep) + 0.1 * (u[0] - 0.5) * abs(math.sin(sweep))
+        points.append((x, alternating(k, 0.3, 0.45, u[1]), 0.0))
+    return catmull_rom_timed(points, period, pips, level_turns=(1,))
 
 
-def orbit_points(units):
-    n = len(units)
-    return [ring(u, j, n, 0.62 + alternating(j, 0.06, 0.12, u[1])) + (0.0,)
-            for j, u in enumerate(units)]
+def depth(name, count, period):
+    points = []
+    for k in range(count):
+        u = digest_units(name, k)
+        angle = TAU * (k + 0.3 * (u[0] - 0.5)) / count
+        radius = 0.3 + 0.25 * u[1]
+        points.append((radius * math.cos(angle), radius * math.sin(angle),
+                       alternating(k, 0.3, 0.5, u[2])))
+    times = [(period * k // count) / period for k in range(count)]
+    return catmull_rom_closed(points, period, times)
 
 
-def ripple_points(units):
-    n = len(units)
-    return [
-        (0.75 * math.cos(TAU * j / n) + 0.1 * (u[0] - 0.5), alternating(j, 0.3, 0.45, u[1]), 0.0)
-        for j, u in enumerate(units)
-    ]
-
-
-def depth_points(units):
-    n = len(units)
-    return [ring(u, j, n, 0.3 + 0.25 * u[1]) + (alternating(j, 0.3, 0.5, u[2]),)
-            for j, u in enumerate(units)]
-
-
-CHARACTERS = {
-    "drift": drift_points,
-    "orbit": orbit_points,
-    "ripple": ripple_points,
-    "depth": depth_points,
-}
-
-
-def control_points(name):
-    """The control points of noise_<character>_<N>, as (x, y, z)."""
-    _prefix, character, count = name.split("_")
-    units = [digest_units(name, j) for j in range(int(count))]
-    return CHARACTERS[character](units)
+CHARACTERS = {"drift": drift, "orbit": orbit, "ripple": ripple, "depth": depth}
 
 
 def noise_path(name):
+    _prefix, character, count = name.split("_")
+
     def build(period):
-        points = control_points(name)
-        n = len(points)
-        times = [(period * j // n) / period for j in range(n)]
-        return catmull_rom_closed(points, period, times)
+        return CHARACTERS[character](name, int(count), period)
 
     return build
 
