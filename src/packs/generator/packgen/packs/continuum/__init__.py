@@ -30,7 +30,10 @@ def load_data(file_name):
 
 # Family modules, in pack-table order of their families.
 FAMILY_MODULES = [
+    "ribbon",
     "silhouette",
+    "surface",
+    "braid",
 ]
 
 
