@@ -31,7 +31,9 @@ def load_data(file_name):
 # Family modules, in pack-table order of their families.
 FAMILY_MODULES = [
     "ribbon",
+    "contour",
     "silhouette",
+    "spline",
     "surface",
     "braid",
 ]
