@@ -34,6 +34,9 @@ FAMILY_MODULES = [
     "contour",
     "silhouette",
     "spline",
+    "tour",
+    "scan",
+    "reach",
     "surface",
     "braid",
 ]
