@@ -39,6 +39,7 @@ FAMILY_MODULES = [
     "reach",
     "surface",
     "braid",
+    "arm",
 ]
 
 
