@@ -344,3 +344,137 @@ EASES = {
     "sine": sine_ease,
     "swell": swell_ease,
 }
+
+
+# -- continuous paths -------------------------------------------------------
+
+def signed_power(v: float, exponent: float) -> float:
+    """sign(v) |v|^exponent: bends a cosine into the edge of a superellipse."""
+    return math.copysign(abs(v) ** exponent, v) if v else 0.0
+
+
+def periodic_cubic(
+    points: Sequence[Sequence[float]], times: Sequence[float], period: int
+) -> List[Tuple[float, ...]]:
+    """The closed C2 cubic spline that passes ``points[j]`` at phase ``times[j]``.
+
+    ``times`` increase within [0, 1); the segments between them may be of
+    any length. The tangents at the points are solved together so that speed
+    and curvature run on unbroken through every point and round the seam
+    (the periodic cubic spline on unequal knots); each segment is then the
+    cubic Hermite piece between its two points and tangents.
+    """
+    n = len(points)
+    if n < 3 or len(times) != n:
+        raise ValueError("a closed cubic needs three or more timed points")
+    spans = [((times[(j + 1) % n] - times[j]) % 1.0) or 1.0 for j in range(n)]
+    if abs(sum(spans) - 1.0) > 1e-9:
+        raise ValueError("the times of a closed cubic must increase within one cycle")
+    dims = len(points[0])
+    tangents = [[0.0] * n for _ in range(dims)]
+    for axis in range(dims):
+        slopes = [(points[(j + 1) % n][axis] - points[j][axis]) / spans[j] for j in range(n)]
+        # h_j m_(j-1) + 2 (h_(j-1) + h_j) m_j + h_(j-1) m_(j+1)
+        #   = 3 (h_j d_(j-1) + h_(j-1) d_j), cyclic in j
+        matrix = [[0.0] * n for _ in range(n)]
+        rhs = [0.0] * n
+        for j in range(n):
+            before, after = spans[j - 1], spans[j]
+            matrix[j][(j - 1) % n] += after
+            matrix[j][j] += 2.0 * (before + after)
+            matrix[j][(j + 1) % n] += before
+            rhs[j] = 3.0 * (after * slopes[j - 1] + before * slopes[j])
+        tangents[axis] = solve_linear(matrix, rhs)
+    out = []
+    j = 0
+    start = times[0]
+    for i in range(period):
+        u = (i / period - start) % 1.0
+        j = 0
+        while j + 1 < n and (times[j + 1] - start) % 1.0 <= u:
+            j += 1
+        h = spans[j]
+        s = (u - (times[j] - start) % 1.0) / h
+        s2, s3 = s * s, s * s * s
+        h00, h10 = 2.0 * s3 - 3.0 * s2 + 1.0, s3 - 2.0 * s2 + s
+        h01, h11 = -2.0 * s3 + 3.0 * s2, s3 - s2
+        a, b = points[j], points[(j + 1) % n]
+        out.append(tuple(
+            h00 * a[k] + h10 * h * tangents[k][j] + h01 * b[k] + h11 * h * tangents[k][(j + 1) % n]
+            for k in range(dims)
+        ))
+    return out
+
+
+def solve_linear(matrix: List[List[float]], rhs: List[float]) -> List[float]:
+    """x with matrix x = rhs, by Gaussian elimination with partial pivoting
+    (small, well-conditioned systems only)."""
+    n = len(rhs)
+    a = [row[:] + [rhs[r]] for r, row in enumerate(matrix)]
+    for col in range(n):
+        pivot = max(range(col, n), key=lambda r: abs(a[r][col]))
+        a[col], a[pivot] = a[pivot], a[col]
+        for r in range(col + 1, n):
+            f = a[r][col] / a[col][col]
+            for c in range(col, n + 1):
+                a[r][c] -= f * a[col][c]
+    x = [0.0] * n
+    for r in range(n - 1, -1, -1):
+        x[r] = (a[r][n] - sum(a[r][c] * x[c] for c in range(r + 1, n))) / a[r][r]
+    return x
+
+
+def eased_run(points: Sequence[Sequence[float]], pips: int) -> List[Tuple[float, ...]]:
+    """``pips`` positions of a run from ``points[0]`` through the others.
+
+    The path is an open Catmull-Rom curve (its ends continued straight), so a
+    run through two points is a straight move and one through more is a
+    flowing arc; its timing is smootherstep, so the run starts and ends at
+    rest. The last point is not included: it is where the next move starts.
+    """
+    ahead = tuple(2.0 * b - a for a, b in zip(points[1], points[0]))
+    beyond = tuple(2.0 * b - a for a, b in zip(points[-2], points[-1]))
+    path = [ahead] + [tuple(p) for p in points] + [beyond]
+    spans = len(points) - 1
+    rows = []
+    for i in range(pips):
+        s = spans * smootherstep(i / pips)
+        j = min(int(s), spans - 1)
+        t = s - j
+        t2, t3 = t * t, t * t * t
+        p0, p1, p2, p3 = path[j:j + 4]
+        rows.append(tuple(
+            0.5 * (2.0 * b + (c - a) * t + (2.0 * a - 5.0 * b + 4.0 * c - d) * t2
+                   + (3.0 * b - a - 3.0 * c + d) * t3)
+            for a, b, c, d in zip(p0, p1, p2, p3)
+        ))
+    return rows
+
+
+def moves_and_holds(start: Sequence[float], moves) -> List[Tuple[float, ...]]:
+    """Rows of a point that holds and makes eased runs, in turn.
+
+    ``moves`` is a list of (pips, points): no points holds still for the
+    pips; otherwise an eased run from where the point is through the points.
+    Every run starts and ends at rest, so each arrival is a stop.
+    """
+    here = tuple(start)
+    rows = []
+    for pips, targets in moves:
+        if targets:
+            rows += eased_run([here] + [tuple(p) for p in targets], pips)
+            here = tuple(targets[-1])
+        else:
+            rows += [here] * pips
+    return rows
+
+
+def padded(points: Iterable[Sequence[float]]) -> Rows:
+    """Points of two or three components as (x, y, z) rows."""
+    return [tuple(p) + (0.0,) * (3 - len(p)) for p in points]
+
+
+def centred(rows: Sequence[Row]) -> Rows:
+    """Rows shifted so that each component's range is centred on 0."""
+    mids = [(max(r[k] for r in rows) + min(r[k] for r in rows)) / 2.0 for k in range(3)]
+    return [(x - mids[0], y - mids[1], z - mids[2]) for x, y, z in rows]

@@ -10,13 +10,37 @@ exposes BUILDERS, name -> builder.
 """
 import importlib
 
+from ...authored import load_columns, load_json
 from ...model import Pack
 from ...records import load_records, patterns_from_records
 
 RECORDS = load_records("continuum", "records.tsv")
 
+
+def members(prefix):
+    """Records of the family whose names start with ``prefix``, in pack order."""
+    return [r for r in RECORDS if r.name.startswith(prefix)]
+
+
+def load_data(file_name):
+    """An authored data file of data/continuum/: JSON, or a TSV table of numbers."""
+    if file_name.endswith(".json"):
+        return load_json("continuum", file_name)
+    return load_columns("continuum", file_name)
+
 # Family modules, in pack-table order of their families.
-FAMILY_MODULES = []
+FAMILY_MODULES = [
+    "ribbon",
+    "contour",
+    "silhouette",
+    "spline",
+    "tour",
+    "scan",
+    "reach",
+    "surface",
+    "braid",
+    "arm",
+]
 
 
 def build_pack():
@@ -27,4 +51,5 @@ def build_pack():
         if overlap:
             raise ValueError("tables defined twice: " + ", ".join(sorted(overlap)))
         builders.update(module.BUILDERS)
-    return Pack("pulsework_continuum", patterns_from_records(RECORDS, builders))
+    records = [r for r in RECORDS if r.name in builders]  # until the rhythm families land
+    return Pack("pulsework_continuum", patterns_from_records(records, builders))
