@@ -5,6 +5,6 @@ from ..model import Pack
 
 
 def all_packs() -> List[Pack]:
-    from . import atlas, expansion, initial
+    from . import atlas, continuum, expansion, initial
 
-    return [initial.PACK, expansion.PACK, atlas.build_pack()]
+    return [initial.PACK, expansion.PACK, atlas.build_pack(), continuum.build_pack()]
