@@ -62,3 +62,14 @@ def winding(points):
         d = math.atan2(b1, a1) - math.atan2(b0, a0)
         total += (d + math.pi) % TAU - math.pi
     return total / TAU
+
+
+def speeds(rows):
+    """Distance moved into each row from the row before, the cycle closed."""
+    return [math.dist(rows[i], rows[i - 1]) for i in range(len(rows))]
+
+
+def arrivals(values):
+    """(row, value) where a value arrives and is held for at least the next row."""
+    return [((start - 1) % len(values), values[start]) for start, _length in
+            runs([values[i] == values[i - 1] for i in range(len(values))])]
