@@ -85,3 +85,14 @@ def slowest_pace(rows, width):
         window += step[(i + width) % n] - step[i]
         slowest = min(slowest, window)
     return slowest / (sum(step) * width / n)
+
+
+def speeds(rows):
+    """Distance moved into each row from the row before, the cycle closed."""
+    return [math.dist(rows[i], rows[i - 1]) for i in range(len(rows))]
+
+
+def arrivals(values):
+    """(row, value) where a value arrives and is held for at least the next row."""
+    return [((start - 1) % len(values), values[start]) for start, _length in
+            runs([values[i] == values[i - 1] for i in range(len(values))])]

@@ -139,6 +139,17 @@ def time_warp(u: float, dwell: float, centre: float = 0.0) -> float:
 
 # -- closed paths -----------------------------------------------------------
 
+def catmull_rom_point(p0, p1, p2, p3, s: float) -> Tuple[float, ...]:
+    """The uniform Catmull-Rom segment from p1 to p2 at s in [0, 1]."""
+    s2 = s * s
+    s3 = s2 * s
+    return tuple(
+        0.5 * (2.0 * b + (c - a) * s + (2.0 * a - 5.0 * b + 4.0 * c - d) * s2
+               + (3.0 * b - a - 3.0 * c + d) * s3)
+        for a, b, c, d in zip(p0, p1, p2, p3)
+    )
+
+
 def catmull_rom_closed(
     points: Sequence[Sequence[float]], period: int, times: Sequence[float] = None
 ) -> List[Tuple[float, ...]]:
@@ -159,16 +170,7 @@ def catmull_rom_closed(
         while knots[j + 1] <= u:
             j += 1
         s = (u - knots[j]) / (knots[j + 1] - knots[j])
-        p0, p1, p2, p3 = (points[(j + o) % n] for o in (-1, 0, 1, 2))
-        s2 = s * s
-        s3 = s2 * s
-        out.append(
-            tuple(
-                0.5 * (2.0 * b + (c - a) * s + (2.0 * a - 5.0 * b + 4.0 * c - d) * s2
-                       + (3.0 * b - a - 3.0 * c + d) * s3)
-                for a, b, c, d in zip(p0, p1, p2, p3)
-            )
-        )
+        out.append(catmull_rom_point(*(points[(j + o) % n] for o in (-1, 0, 1, 2)), s))
     return out
 
 
@@ -346,6 +348,140 @@ EASES = {
 }
 
 
+# -- timed moves and stations -----------------------------------------------
+
+def open_run_path(points: Sequence[Sequence[float]]) -> List[Tuple[float, ...]]:
+    """The points of an open run with its ends continued straight, as the
+    Catmull-Rom segments of the run need them."""
+    ahead = tuple(2.0 * b - a for a, b in zip(points[1], points[0]))
+    beyond = tuple(2.0 * b - a for a, b in zip(points[-2], points[-1]))
+    return [ahead] + [tuple(p) for p in points] + [beyond]
+
+
+def open_run_point(path: Sequence[Sequence[float]], share: float) -> Tuple[float, ...]:
+    """The point at ``share`` (0 to 1, already eased) along an open run whose
+    path ``open_run_path`` gave."""
+    spans = len(path) - 3
+    s = spans * share
+    j = min(int(s), spans - 1)
+    return catmull_rom_point(path[j], path[j + 1], path[j + 2], path[j + 3], s - j)
+
+
+def eased_run(points: Sequence[Sequence[float]], u: float,
+              ease: Callable[[float], float] = smootherstep) -> Tuple[float, ...]:
+    """The position at share ``u`` (0 to 1) of a run through ``points``.
+
+    The first point is where the run starts. A run between two points is a
+    straight move; through more, an open Catmull-Rom spline with its ends
+    continued straight. Timed by ``ease``, the run leaves and arrives at rest
+    and flows through the points between.
+    """
+    if len(points) == 2:
+        s = ease(u)
+        return tuple(a + (b - a) * s for a, b in zip(points[0], points[1]))
+    return open_run_point(open_run_path(points), ease(u))
+
+
+TimedRun = Tuple[float, float, Sequence[Sequence[float]]]  # start pip, end pip, points
+
+
+def timed_runs(period: int, runs: Sequence[TimedRun],
+               ease: Callable[[float], float] = smootherstep) -> List[Tuple[float, ...]]:
+    """One point per row that runs through each run's points during
+    [start, end] and holds still between runs.
+
+    Runs are given in time order over one cycle and do not overlap; times may
+    be fractional, and the last run may end after the period (it wraps to the
+    start). Every run starts where the previous one arrived, the first where
+    the last arrived, so the loop closes by construction.
+    """
+    n = len(runs)
+    if n == 0:
+        raise ValueError("a timed path needs at least one run")
+    next_starts = [run[0] for run in runs[1:]] + [runs[0][0] + period]
+    for (start, end, _points), next_start in zip(runs, next_starts):
+        if not start < end <= next_start:
+            raise ValueError("runs must be in order and must not overlap")
+    arrivals = [tuple(points[-1]) for _s, _e, points in runs]
+    rows = []
+    for i in range(period):
+        if i < runs[0][0]:
+            # Before the first start: in or after the last run of the previous cycle.
+            k, shift = n - 1, -period
+        else:
+            k, shift = max(j for j in range(n) if runs[j][0] <= i), 0
+        start, end, points = runs[k]
+        start, end = start + shift, end + shift
+        if i >= end:
+            rows.append(arrivals[k])
+        else:
+            path = [arrivals[k - 1]] + [tuple(p) for p in points]
+            rows.append(eased_run(path, (i - start) / (end - start), ease))
+    return rows
+
+
+def station_warp(s: float) -> float:
+    """s - sin(2 pi s) / (2 pi): a phase over one segment that leaves and
+    arrives at zero speed, so a path dwells at both ends of the segment."""
+    return s - math.sin(TAU * s) / TAU
+
+
+def station_phase(period: int, times: Sequence[float], phases: Sequence[float]) -> List[float]:
+    """Phase of a closed path, one per row, that reaches ``phases[j]`` at pip
+    ``times[j]`` and dwells there.
+
+    Times ascend within one cycle (fractional pips allowed); phases ascend
+    within [0, 1), the path's own parameter; after the last station the phase
+    runs on to the first one of the next cycle (phase + 1).
+    """
+    n = len(times)
+    knots = list(times) + [times[0] + period]
+    values = list(phases) + [phases[0] + 1.0]
+    out = []
+    for i in range(period):
+        t = i if i >= times[0] else i + period
+        j = max(k for k in range(n) if knots[k] <= t)
+        s = (t - knots[j]) / (knots[j + 1] - knots[j])
+        out.append(values[j] + (values[j + 1] - values[j]) * station_warp(s))
+    return out
+
+
+def windowed_cosine(d: float, half_width: float, cycle: float) -> float:
+    """An oscillation packet: cos(2 pi d / cycle) under a raised-cosine window
+    of half-width ``half_width``; crests fall on multiples of ``cycle``."""
+    return raised_cosine(d, half_width) * math.cos(TAU * d / cycle)
+
+
+def push_kernel(rise: float) -> Callable[[float], float]:
+    """Kernel of a pushed, heavily damped mass: (a / r) e^(1 - a / r).
+
+    It leaves the rest point at once, peaks at 1 after ``rise`` pips and
+    glides back, so a later push finds it still moving.
+    """
+
+    def kernel(age: float) -> float:
+        if age < 0:
+            return 0.0
+        return age / rise * math.exp(1.0 - age / rise)
+
+    return kernel
+
+
+def push_turn_kernel(rise: float) -> Callable[[float], float]:
+    """A companion of ``push_kernel`` for the direction across the push:
+    (a / r)(1 - a / 2r) e^(1 - a / r) starts at rest, swings one way until
+    2r pips, then the other, and nets to zero. Added across a push it bends
+    the out-and-back into a loop."""
+
+    def kernel(age: float) -> float:
+        if age < 0:
+            return 0.0
+        s = age / rise
+        return s * (1.0 - 0.5 * s) * math.exp(1.0 - s)
+
+    return kernel
+
+
 # -- continuous paths -------------------------------------------------------
 
 def signed_power(v: float, exponent: float) -> float:
@@ -424,7 +560,7 @@ def solve_linear(matrix: List[List[float]], rhs: List[float]) -> List[float]:
     return x
 
 
-def eased_run(points: Sequence[Sequence[float]], pips: int) -> List[Tuple[float, ...]]:
+def eased_run_rows(points: Sequence[Sequence[float]], pips: int) -> List[Tuple[float, ...]]:
     """``pips`` positions of a run from ``points[0]`` through the others.
 
     The path is an open Catmull-Rom curve (its ends continued straight), so a
@@ -432,23 +568,8 @@ def eased_run(points: Sequence[Sequence[float]], pips: int) -> List[Tuple[float,
     flowing arc; its timing is smootherstep, so the run starts and ends at
     rest. The last point is not included: it is where the next move starts.
     """
-    ahead = tuple(2.0 * b - a for a, b in zip(points[1], points[0]))
-    beyond = tuple(2.0 * b - a for a, b in zip(points[-2], points[-1]))
-    path = [ahead] + [tuple(p) for p in points] + [beyond]
-    spans = len(points) - 1
-    rows = []
-    for i in range(pips):
-        s = spans * smootherstep(i / pips)
-        j = min(int(s), spans - 1)
-        t = s - j
-        t2, t3 = t * t, t * t * t
-        p0, p1, p2, p3 = path[j:j + 4]
-        rows.append(tuple(
-            0.5 * (2.0 * b + (c - a) * t + (2.0 * a - 5.0 * b + 4.0 * c - d) * t2
-                   + (3.0 * b - a - 3.0 * c + d) * t3)
-            for a, b, c, d in zip(p0, p1, p2, p3)
-        ))
-    return rows
+    path = open_run_path(points)
+    return [open_run_point(path, smootherstep(i / pips)) for i in range(pips)]
 
 
 def moves_and_holds(start: Sequence[float], moves) -> List[Tuple[float, ...]]:
@@ -462,7 +583,7 @@ def moves_and_holds(start: Sequence[float], moves) -> List[Tuple[float, ...]]:
     rows = []
     for pips, targets in moves:
         if targets:
-            rows += eased_run([here] + [tuple(p) for p in targets], pips)
+            rows += eased_run_rows([here] + [tuple(p) for p in targets], pips)
             here = tuple(targets[-1])
         else:
             rows += [here] * pips

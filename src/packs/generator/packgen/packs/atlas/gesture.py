@@ -11,7 +11,7 @@ last move comes back to the start for a seamless loop.
 """
 import math
 
-from ...motion import TAU, smootherstep
+from ...motion import TAU, eased_run_rows
 from .authored_data import load_json
 
 DATA = load_json("gesture.json")["gestures"]
@@ -34,30 +34,6 @@ def spiral_points(start, plan):
     return points
 
 
-def catmull_rom(p0, p1, p2, p3, t):
-    t2 = t * t
-    t3 = t2 * t
-    return tuple(
-        0.5 * (2.0 * b + (c - a) * t + (2.0 * a - 5.0 * b + 4.0 * c - d) * t2
-               + (3.0 * b - a - 3.0 * c + d) * t3)
-        for a, b, c, d in zip(p0, p1, p2, p3)
-    )
-
-
-def run(points, pips):
-    """Positions of an eased run through ``points`` (the first is where it starts)."""
-    ahead = tuple(2.0 * b - a for a, b in zip(points[1], points[0]))
-    beyond = tuple(2.0 * b - a for a, b in zip(points[-2], points[-1]))
-    path = [ahead] + list(points) + [beyond]
-    spans = len(points) - 1
-    rows = []
-    for i in range(pips):
-        s = spans * smootherstep(i / pips)
-        j = min(int(s), spans - 1)
-        rows.append(catmull_rom(path[j], path[j + 1], path[j + 2], path[j + 3], s - j))
-    return rows
-
-
 def gesture(plan):
     def build(period):
         here = point3(plan["start"])
@@ -67,7 +43,7 @@ def gesture(plan):
             if targets and isinstance(targets[0], dict):
                 targets = spiral_points(here, targets[0]["spiral"])
             targets = [point3(p) for p in targets]
-            rows += run([here] + targets, pips) if targets else [here] * pips
+            rows += eased_run_rows([here] + targets, pips) if targets else [here] * pips
             here = targets[-1] if targets else here
         if len(rows) != period or here != point3(plan["start"]):
             raise ValueError("a gesture fills its period and ends where it starts")

@@ -40,6 +40,17 @@ FAMILY_MODULES = [
     "surface",
     "braid",
     "arm",
+    # The rhythm studies.
+    "dwell",
+    "packet",
+    "canon",
+    "echo",
+    "ladder",
+    "necklace",
+    "accent",
+    "triplet",
+    "dialogue",
+    "burst",
 ]
 
 
@@ -51,5 +62,4 @@ def build_pack():
         if overlap:
             raise ValueError("tables defined twice: " + ", ".join(sorted(overlap)))
         builders.update(module.BUILDERS)
-    records = [r for r in RECORDS if r.name in builders]  # until the rhythm families land
-    return Pack("pulsework_continuum", patterns_from_records(records, builders))
+    return Pack("pulsework_continuum", patterns_from_records(RECORDS, builders))
