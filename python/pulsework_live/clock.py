@@ -43,6 +43,11 @@ class Clock:
     def paused(self):
         return self._held is not None
 
+    @property
+    def nudged(self):
+        """Pips the position has been nudged by, in all."""
+        return self._offset
+
     def position(self, now):
         with self._lock:
             if self._held is not None:

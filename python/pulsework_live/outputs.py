@@ -28,19 +28,25 @@ class Sender:
         self.packets = 0
         self.failures = 0
         self.last_error = ""
+        self.failing = False
+
+    def sent(self):
+        self.packets += 1
+        self.failing = False
 
     def failed(self, error):
         self.failures += 1
         self.last_error = str(error)
+        self.failing = True
 
     @property
     def state(self):
-        if self.last_error:
+        """"ok", "ok (3 sends failed)" once it recovers, or the error while it lasts."""
+        if self.failing:
             return "error: %s" % self.last_error
+        if self.failures:
+            return "ok (%d send%s failed)" % (self.failures, "" if self.failures == 1 else "s")
         return "ok"
-
-    def clear_error(self):
-        self.last_error = ""
 
 
 class _WatchedSocket:
@@ -57,7 +63,7 @@ class _WatchedSocket:
         except OSError as error:
             self._sender.failed(error)
             return 0
-        self._sender.packets += 1
+        self._sender.sent()
         return sent
 
     def __getattr__(self, name):

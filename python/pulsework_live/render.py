@@ -89,7 +89,8 @@ class DmxWriter:
                 middle, half = _scale(channel, group.size, mirrored,
                                       65535.0 if channel.fine else 255.0)
                 if channel.fine:
-                    slots.append((base + channel.channel - 1, base + channel.fine - 1, middle, half))
+                    slots.append((base + channel.channel - 1, base + channel.fine - 1,
+                                  middle, half))
                 else:
                     slots.append((base + channel.channel - 1, middle, half))
             (fine if channel.fine else coarse).append((channel.axis, slots))
@@ -138,5 +139,7 @@ class OscWriter:
             for address, axis, middle, half in values:
                 messages.append((address, [middle + half * component[axis]]))
             if xyz:
-                messages.append((xyz, [sign * value + 0.0 for sign, value in zip(signs, component)]))
+                # (+ 0.0 sends a still component as 0.0, never -0.0)
+                messages.append((xyz, [sign * value + 0.0
+                                       for sign, value in zip(signs, component)]))
         return messages

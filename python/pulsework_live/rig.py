@@ -181,7 +181,8 @@ class _Table:
             return default
         value = self.take(key, default, required)
         if isinstance(value, bool) or not isinstance(value, int) or not low <= value <= high:
-            self.fail(key, "must be a whole number from %d to %d, found %s" % (low, high, _show(value)))
+            self.fail(key, "must be a whole number from %d to %d, found %s"
+                      % (low, high, _show(value)))
         return value
 
     def number(self, key, low, high, default=None, required=False, what="a number"):
@@ -220,7 +221,7 @@ class _Reader:
         self.records = records
 
     def rig(self, document):
-        top = _Table(self.path, "the file", document)
+        top = _Table(self.path, "top level", document)
         rig = _Table(self.path, "[rig]", top.table("rig") or {})
         fps = rig.number("fps", 1, 240, DEFAULT_FPS, what="frames per second")
         on_exit = rig.text("on_exit", "blackout", choices=EXIT_MODES)
@@ -244,7 +245,8 @@ class _Reader:
         if isinstance(value, dict):
             value = [value]
         if not isinstance(value, list) or not value or not all(isinstance(v, dict) for v in value):
-            raise RigError("%s: key %s: must be one or more [[%s]] tables" % (self.path, _quote(key), key))
+            raise RigError("%s: key %s: must be one or more [[%s]] tables"
+                           % (self.path, _quote(key), key))
         return value
 
     def outputs(self, value):

@@ -102,10 +102,12 @@ def render(show, now, controls=None, midi_port=""):
     head.add_column()
     head.add_row("pulsework-live", Text(show.rig.path, style="dim"))
     state = Text("paused", style="bold yellow") if clock.paused else Text("playing", style="green")
+    if clock.nudged:
+        state.append("  nudged %+g pips" % clock.nudged, style="cyan")
     head.add_row("tempo", Text.assemble((tempo, "bold"), "  " + source + "  ", state))
     head.add_row("position", position_text(pip))
-    head.add_row("frames", "%.1f fps of %g · late %d · skipped %d · jitter %.1f ms mean, %.1f ms "
-                 "worst · CPU %.0f %% of a core"
+    head.add_row("frames", "%.1f fps of %g · late %d · skipped %d · jitter %.1f ms mean, "
+                 "%.1f ms worst · CPU %.0f %% of a core"
                  % (fps, show.rig.fps, show.stats.late, show.stats.skipped, mean_late * 1000,
                     worst_late * 1000, cpu * 100))
     groups = Table(title="groups", title_justify="left", expand=False)
@@ -129,7 +131,7 @@ def render(show, now, controls=None, midi_port=""):
         state = sender.state
         outputs.add_row(name, "%s %s" % (sender.label, sender.target),
                         ", ".join(str(u) for u in sender.universes) or "-", str(sender.packets),
-                        Text(state, style="green" if state == "ok" else "bold red"))
+                        Text(state, style="bold red" if sender.failing else "green"))
     footer = Text(KEY_HELP, style="dim")
     if controls is not None and controls.message:
         footer = Text.assemble((controls.message, "cyan"), "   ", footer)

@@ -147,3 +147,18 @@ def test_the_view_shows_tempo_position_groups_and_outputs(write_rig, module):
     for expected in ("120.0 BPM  fixed", "bar 2  beat 2  (pip 332)", "spots", "helix",
                      "90°", "space/t tap"):
         assert expected in text
+
+
+def test_a_failing_output_is_shown_and_the_show_goes_on(write_rig, module, at_pip):
+    # A datagram too long for UDP: refused on this machine, nothing leaves it.
+    rig = load_rig(write_rig('[[output]]\nname = "v"\nprotocol = "osc"\n[[group]]\n'
+                             'pattern = "helix"\nosc = { x = "/%s" }\n' % ("a" * 70000)))
+    show = Show(rig, at_pip, module.sample)
+    try:
+        show.frame(now=0)
+        show.frame(now=1)
+        sender = show.senders["v"]
+        assert sender.failing and sender.failures == 2 and sender.packets == 0
+        assert sender.state.startswith("error: ") and "too long" in sender.state
+    finally:
+        show.close()

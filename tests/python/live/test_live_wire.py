@@ -69,7 +69,9 @@ fixtures = 3
 speed = "1/2"
 spread = 120
 output = "screen"
-osc = {{ x = {{ address = "/layer{{n}}/x", range = [0, 1] }}, y = "/layer{{n}}/y", xyz = "/layer{{n}}/xyz" }}
+osc.x = {{ address = "/layer{{n}}/x", range = [0, 1] }}
+osc.y = "/layer{{n}}/y"
+osc.xyz = "/layer{{n}}/xyz"
 """
 
 
