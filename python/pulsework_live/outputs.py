@@ -23,8 +23,8 @@ def resolve(host):
 class Sender:
     """Counts and the last failure, for the view."""
 
-    def __init__(self, spec):
-        self.spec = spec
+    def __init__(self, output):
+        self.output = output
         self.packets = 0
         self.failures = 0
         self.last_error = ""
@@ -75,16 +75,16 @@ class ArtNetSender(Sender):
 
     label = "Art-Net"
 
-    def __init__(self, spec, universes, fps):
-        super().__init__(spec)
+    def __init__(self, output, universes, fps):
+        super().__init__(output)
         from stupidArtnet import StupidArtnet
 
-        host = resolve(spec.host)
-        self.target = "%s:%d" % (host, spec.port)
+        host = resolve(output.host)
+        self.target = "%s:%d" % (host, output.port)
         self._nodes = []
         for universe, buffer in sorted(universes.items()):
             node = StupidArtnet(host, universe, len(buffer), int(fps), even_packet_size=True,
-                                broadcast=spec.broadcast, port=spec.port)
+                                broadcast=output.broadcast, port=output.port)
             node.socket_client = _WatchedSocket(node.socket_client, self)
             node.set(buffer)  # the node sends this very buffer, refreshed in place
             self._nodes.append(node)
@@ -108,28 +108,28 @@ class SacnSender(Sender):
 
     label = "sACN"
 
-    def __init__(self, spec, universes, fps):
-        super().__init__(spec)
+    def __init__(self, output, universes, fps):
+        super().__init__(output)
         from sacn.messages.data_packet import DataPacket, calculate_multicast_addr
 
         cid = tuple(uuid.uuid4().bytes)
         self._socket = _WatchedSocket(socket.socket(socket.AF_INET, socket.SOCK_DGRAM), self)
-        if spec.multicast:
+        if output.multicast:
             self._socket.setsockopt(socket.IPPROTO_IP, socket.IP_MULTICAST_TTL,
                                     SACN_MULTICAST_TTL)
-            self.target = "multicast:%d" % spec.port
+            self.target = "multicast:%d" % output.port
         else:
-            host = resolve(spec.host)
-            self.target = "%s:%d" % (host, spec.port)
+            host = resolve(output.host)
+            self.target = "%s:%d" % (host, output.port)
         self._universes = []
         for universe, buffer in sorted(universes.items()):
             headers = []
             for terminated in (False, True):
-                packet = DataPacket(cid, spec.source_name, universe, (0,) * len(buffer),
-                                    priority=spec.priority, streamTerminated=terminated)
+                packet = DataPacket(cid, output.source_name, universe, (0,) * len(buffer),
+                                    priority=output.priority, streamTerminated=terminated)
                 headers.append(bytes(packet.getBytes()[:SACN_HEADER_BYTES]))
-            destination = calculate_multicast_addr(universe) if spec.multicast else host
-            self._universes.append([headers, (destination, spec.port), buffer, 0])
+            destination = calculate_multicast_addr(universe) if output.multicast else host
+            self._universes.append([headers, (destination, output.port), buffer, 0])
         self.universes = sorted(universes)
 
     def _send(self, terminated=False):
@@ -158,11 +158,11 @@ class OscSender(Sender):
 
     label = "OSC"
 
-    def __init__(self, spec):
-        super().__init__(spec)
-        host = resolve(spec.host)
-        self.target = "%s:%d" % (host, spec.port)
-        self._destination = (host, spec.port)
+    def __init__(self, output):
+        super().__init__(output)
+        host = resolve(output.host)
+        self.target = "%s:%d" % (host, output.port)
+        self._destination = (host, output.port)
         self._socket = _WatchedSocket(socket.socket(socket.AF_INET, socket.SOCK_DGRAM), self)
         self.universes = []
 
@@ -177,7 +177,7 @@ class OscSender(Sender):
                 builder.add_arg(float(value), OscMessageBuilder.ARG_TYPE_FLOAT)
             built.append(builder.build())
         sendto, destination = self._socket.sendto, self._destination
-        if not self.spec.bundle:
+        if not self.output.bundle:
             for message in built:
                 sendto(message.dgram, destination)
             return
