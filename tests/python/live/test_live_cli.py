@@ -114,7 +114,7 @@ def test_each_frame_plays_the_pip_of_its_moment(write_rig, module):
     pips = []
     show.frame = lambda now, frame=show.frame: pips.append(frame(now))
     show.run(duration=0.3)
-    assert 3 <= show.stats.frames == len(pips) <= 16
+    assert 1 <= show.stats.frames == len(pips) <= 15
     assert pips == [int(p // 1) for p in clock.asked]
     assert pips == sorted(pips)
 
