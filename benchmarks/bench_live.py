@@ -1,0 +1,263 @@
+"""pulsework-live: CPU per frame, frame timing and clock error.
+
+    python benchmarks/bench_live.py [--seconds 60] [--fixtures 512] [--fps 44]
+
+1. A rig of 512 moving heads (16-bit pan and tilt, four universes of Art-Net
+   to a receiver in another process on 127.0.0.1) runs in real time for
+   --seconds. Printed: the CPU share of one core, per frame and for the
+   whole process, beside a baseline measured in the same run (the same
+   number of bare pulsework.sample calls and packet sends a frame); the
+   frame timing (how late each frame starts against its due time) beside a
+   bare sleep loop on the same schedule in another process at the same time,
+   which shows what the machine itself allows at the moment; and late and
+   skipped frames.
+2. Clock error over ten minutes of simulated time: where each 44 fps frame
+   (started up to 2 ms early or late) puts the music, against where the
+   music is: a fixed tempo with four tempo changes, and MIDI clock from a
+   master whose pulses arrive up to half a millisecond early or late and
+   that changes tempo halfway. The baseline is a show that counts frames
+   instead of asking the clock.
+
+Targets: under 25 % of one core for 512 fixtures at 44 fps; clock error
+under a millisecond after ten minutes.
+"""
+import argparse
+import multiprocessing
+import os
+import random
+import socket
+import statistics
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "python"))
+
+import mido  # noqa: E402
+import pulsework  # noqa: E402
+
+from pulsework_live import MidiClock, Show, TempoClock, load_rig  # noqa: E402
+
+SIMULATED_SECONDS = 600.0
+FIXTURES_PER_UNIVERSE = 128
+
+
+def receive(port_queue, stop, counts):
+    """Another process: drain the Art-Net packets and count them."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4 << 20)
+    sock.bind(("127.0.0.1", 0))
+    sock.settimeout(0.2)
+    port_queue.put(sock.getsockname()[1])
+    received = 0
+    while not stop.is_set():
+        try:
+            sock.recv(2048)
+            received += 1
+        except socket.timeout:
+            pass
+    counts.put(received)
+
+
+def sleep_on_schedule(seconds, fps, results):
+    """Another process, at the same time as the show: a loop that only sleeps
+    until each frame is due, to show how late the machine wakes anyone."""
+    period, due, lateness = 1.0 / fps, time.monotonic(), []
+    for _ in range(int(seconds * fps)):
+        wait = due - time.monotonic()
+        if wait > 0:
+            time.sleep(wait)
+        lateness.append(time.monotonic() - due)
+        due += period
+    results.put(lateness)
+
+
+def rig_text(port, fixtures, fps):
+    names = [record["name"] for record in pulsework.catalogue()]
+    three_d = [r["name"] for r in pulsework.catalogue()[15:] if r["dimensions"] == 3]
+    patterns = ["helix", three_d[0] if three_d else "circle", "circle", names[-1]]
+    speeds = ['"1/2"', "1", "2", '"3/4"']
+    text = ["[rig]\nfps = %g\n\n[[output]]\nname = \"wire\"\nprotocol = \"artnet\"\nport = %d\n"
+            % (fps, port)]
+    universe = 0
+    while fixtures > 0:
+        count = min(FIXTURES_PER_UNIVERSE, fixtures)
+        text.append(
+            "[[group]]\nname = \"heads %d\"\npattern = \"%s\"\nfixtures = %d\nsize = 0.8\n"
+            "speed = %s\nspread = 360\nwings = %s\nuniverse = %d\n"
+            "pan = { channel = 1, fine = 2 }\ntilt = { channel = 3, fine = 4 }\n"
+            % (universe + 1, patterns[universe % 4], count, speeds[universe % 4],
+               "true" if universe % 2 else "false", universe))
+        fixtures -= count
+        universe += 1
+    return "\n".join(text)
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def real_time(seconds, fixtures, fps):
+    context = multiprocessing.get_context("spawn")
+    ports, counts, stop = context.Queue(), context.Queue(), context.Event()
+    receiver = context.Process(target=receive, args=(ports, stop, counts))
+    receiver.start()
+    port = ports.get(timeout=30)
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "rig.toml")
+        with open(path, "w") as stream:
+            stream.write(rig_text(port, fixtures, fps))
+        rig = load_rig(path)
+    clock = TempoClock(128, time.monotonic())
+    show = Show(rig, clock, pulsework.sample)
+    universes = len(show.buffers["wire"])
+
+    # The frame loop as the program runs it, with each frame's lateness and CPU.
+    lateness, cpu = [], []
+    add = show.stats.add
+
+    def record(sent_at, late, frame_cpu):
+        lateness.append(late)
+        cpu.append(frame_cpu)
+        add(sent_at, late, frame_cpu)
+
+    show.stats.add = record
+    sleeper_results = context.Queue()
+    sleeper = context.Process(target=sleep_on_schedule, args=(seconds, fps, sleeper_results))
+    sleeper.start()
+    wall_began, process_began = time.monotonic(), time.process_time()
+    show.run(duration=seconds)
+    wall = time.monotonic() - wall_began
+    process_cpu = time.process_time() - process_began
+    show.close()
+    time.sleep(0.5)
+    stop.set()
+    received = counts.get(timeout=30)
+    receiver.join(30)
+    sleep_lateness = sleeper_results.get(timeout=60)
+    sleeper.join(30)
+
+    # Baselines: the bare work of a frame, and a bare sleep loop's timing.
+    names = [writer.group.pattern for writer in show.writers]
+    sample = pulsework.sample
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    packet = bytes(530)
+    bare = []
+    for frame in range(300):
+        began = time.thread_time()
+        for index in range(fixtures):
+            sample(names[index // FIXTURES_PER_UNIVERSE], frame * 3 + index).as_tuple()
+        for _ in range(universes):
+            sock.sendto(packet, ("127.0.0.1", port))
+        bare.append(time.thread_time() - began)
+    sock.close()
+    return dict(frames=show.stats.frames, expected=int(seconds * fps), late=show.stats.late,
+                skipped=show.stats.skipped, received=received, universes=universes,
+                frame_cpu=statistics.mean(cpu), frame_cpu_p99=percentile(cpu, 0.99),
+                process_share=process_cpu / wall, bare_cpu=statistics.mean(bare),
+                lateness=lateness, sleep_lateness=sleep_lateness)
+
+
+def simulated_fixed(rng, fps):
+    """(frame-by-frame clock error in ms, the frame-counting baseline's)."""
+    changes = [(0.0, 128.0), (61.3, 93.5), (187.0, 174.25), (333.3, 120.0), (501.7, 127.9)]
+    clock = TempoClock(changes[0][1], now=0.0)
+    pending = list(changes[1:])
+    truth, last, bpm = 0.0, 0.0, changes[0][1]
+    counted = 0.0
+    errors, counted_errors = [], []
+    at = 0.0
+    while at < SIMULATED_SECONDS:
+        while pending and pending[0][0] <= at:
+            change, new_bpm = pending.pop(0)
+            truth += (change - last) * bpm * 64 / 60
+            last, bpm = change, new_bpm
+            clock.set_bpm(new_bpm, now=change)
+        music = truth + (at - last) * bpm * 64 / 60
+        pips_per_ms = bpm * 64 / 60000
+        errors.append(abs(clock.position(at) - music) / pips_per_ms)
+        counted_errors.append(abs(counted - music) / pips_per_ms)
+        counted += bpm * 64 / 60 / fps   # one frame's worth of pips at the tempo
+        at += 1.0 / fps + rng.uniform(-0.002, 0.002)
+    return errors, counted_errors
+
+
+def simulated_midi(rng, fps):
+    """(frame-by-frame clock error in ms, the frame-counting baseline's)."""
+    start, change = 1.0, 1.0 + SIMULATED_SECONDS / 2
+    slow, fast = 60.0 / (126.5 * 24), 60.0 / (128 * 24)
+    at_change = int((change - start) / slow)
+
+    def master(pulse):
+        if pulse <= at_change:
+            return start + pulse * slow
+        return start + at_change * slow + (pulse - at_change) * fast
+
+    clock = MidiClock()
+    clock.feed(mido.Message("start"), start)
+    errors, counted_errors = [], []
+    frame, pulse, counted = start, 0, None
+    end = start + SIMULATED_SECONDS
+    while frame < end:
+        arrival = master(pulse) + rng.uniform(-0.0005, 0.0005)
+        while frame < arrival and frame < end:
+            if pulse > 30:
+                before = max(p for p in (pulse - 2, pulse - 1, pulse) if master(p) <= frame)
+                pulse_seconds = master(before + 1) - master(before)
+                music = (before + (frame - master(before)) / pulse_seconds) * 64 / 24
+                ms_per_pip = pulse_seconds * 24 / 64 * 1000
+                position = clock.position(frame)
+                if counted is None:
+                    counted, step = position, clock.bpm * 64 / 60 / fps
+                errors.append(abs(position - music) * ms_per_pip)
+                counted_errors.append(abs(counted - music) * ms_per_pip)
+                counted += step
+            frame += 1.0 / fps + rng.uniform(-0.002, 0.002)
+        clock.feed(mido.Message("clock"), arrival)
+        pulse += 1
+    return errors, counted_errors
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--seconds", type=float, default=60.0, help="real-time run (default 60)")
+    parser.add_argument("--fixtures", type=int, default=512)
+    parser.add_argument("--fps", type=float, default=44.0)
+    args = parser.parse_args()
+    print("pulsework-live benchmark: %d fixtures at %g fps, %g s real time, 2 x %g s simulated"
+          % (args.fixtures, args.fps, args.seconds, SIMULATED_SECONDS))
+    print("machine: %d cores, load average %.2f" % (os.cpu_count(), os.getloadavg()[0]))
+
+    live = real_time(args.seconds, args.fixtures, args.fps)
+    frame_ms, bare_ms = live["frame_cpu"] * 1000, live["bare_cpu"] * 1000
+    share = live["frame_cpu"] * args.fps
+    print("\nCPU")
+    print("  per frame       %6.3f ms mean, %6.3f ms p99   (bare sample calls and sends: %.3f ms,"
+          " ratio %.2f)" % (frame_ms, live["frame_cpu_p99"] * 1000, bare_ms, frame_ms / bare_ms))
+    print("  share of a core %6.1f %% by frames, %.1f %% for the whole process   (target < 25 %%)"
+          " %s" % (share * 100, live["process_share"] * 100,
+                   "ok" if live["process_share"] < 0.25 else "MISSED"))
+    print("\nframe timing (start against due time)")
+    for label, values in (("show", live["lateness"]), ("bare sleep loop", live["sleep_lateness"])):
+        print("  %-16s mean %5.2f ms  p50 %5.2f ms  p99 %6.2f ms  max %6.2f ms"
+              % (label, statistics.mean(values) * 1000, percentile(values, 0.5) * 1000,
+                 percentile(values, 0.99) * 1000, max(values) * 1000))
+    print("  frames %d of %d due, %d late (over half a frame), %d skipped; %d packets received "
+          "of %d sent" % (live["frames"], live["expected"], live["late"], live["skipped"],
+                          live["received"], (live["frames"] + 3) * live["universes"]))
+
+    rng = random.Random(2024)
+    print("\nclock error after ten simulated minutes (ms; frames started up to 2 ms off)")
+    for label, (errors, counted) in (("fixed tempo, 4 changes", simulated_fixed(rng, args.fps)),
+                                     ("MIDI clock, 0.5 ms jitter", simulated_midi(rng, args.fps))):
+        last = errors[-int(60 * args.fps):]
+        print("  %-26s last minute: mean %.3g, max %.3g   whole run max %.3g   %s"
+              % (label, statistics.mean(last), max(last), max(errors),
+                 "ok" if max(last) < 1.0 else "MISSED"))
+        print("  %-26s counting frames instead: %.1f ms off at the end" % ("", counted[-1]))
+
+
+if __name__ == "__main__":
+    main()

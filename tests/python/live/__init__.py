@@ -1,0 +1,1 @@
+"""Tests of pulsework-live: rig files, clocks, and what reaches the wire."""
