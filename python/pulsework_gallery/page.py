@@ -14,10 +14,14 @@ SCRIPTS = (
     "data.js",
     "draw.js",
     "clock.js",
+    "shaping.js",
     "cards.js",
     "filters.js",
+    "transport.js",
     "detail.js",
     "stagger.js",
+    "takeaway.js",
+    "compare.js",
     "main.js",
 )
 DEFAULT_FILE = "index.html"
