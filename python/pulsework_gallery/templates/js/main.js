@@ -23,7 +23,8 @@
         PW.shaping.write(params);
       }
       if (pattern || comparing || PW.clock.bpm !== PW.startTempo) params.set("bpm", String(PW.clock.bpm));
-      return params.toString();
+      // Names are letters, digits and underscores: the commas between them need no escape.
+      return params.toString().replace(/%2C/g, ",");
     },
 
     address: function () {
