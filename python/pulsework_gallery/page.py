@@ -22,6 +22,8 @@ SCRIPTS = (
     "stagger.js",
     "takeaway.js",
     "compare.js",
+    "audio.js",
+    "sound.js",
     "main.js",
 )
 DEFAULT_FILE = "index.html"

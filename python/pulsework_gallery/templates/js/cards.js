@@ -33,7 +33,10 @@
                     " other patterns of the same description";
     }
     var tools = stage.appendChild(PW.el("span", "card-tools"));
-    pattern.soundSlot = tools.appendChild(PW.el("span", "sound-slot"));
+    if (pattern.groove) {
+      pattern.soundSlot = tools.appendChild(PW.el("span", "sound-slot"));
+      PW.sound.slot(pattern.soundSlot, pattern);
+    }
     var pin = tools.appendChild(PW.el("button", "pin", "pin"));
     pin.type = "button";
     pin.dataset.action = "pin";

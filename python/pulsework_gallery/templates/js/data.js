@@ -31,7 +31,38 @@
       return pattern;
     });
     markVariants(PW.patterns);
+    linkGrooves(doc.grooves);
   };
+
+  // The drum programmes, by groove name, and each groove pattern's link to
+  // its own: a pattern is the groove's when its name is the groove's name,
+  // an underscore and a shape (beat_house_classic_bounce).
+  function linkGrooves(grooves) {
+    PW.grooves = Object.create(null);
+    if (!grooves) return;
+    grooves.list.forEach(function (row) {
+      PW.grooves[row[0]] = {
+        name: row[0],
+        label: row[1],
+        period: row[2],
+        events: row[3].map(function (e) {
+          var event = { lane: grooves.lanes[e[0]], pip: e[1], velocity: e[2] };
+          if (e.length > 3) { event.note = e[3]; event.length = e[4]; }
+          return event;
+        })
+      };
+    });
+    var names = Object.keys(PW.grooves).sort(function (a, b) { return b.length - a.length; });
+    PW.patterns.forEach(function (pattern) {
+      if (pattern.name.lastIndexOf("beat_", 0) !== 0) return;
+      for (var i = 0; i < names.length; i++) {
+        if (pattern.name.lastIndexOf(names[i] + "_", 0) === 0) {
+          pattern.groove = PW.grooves[names[i]];
+          return;
+        }
+      }
+    });
+  }
 
   // Whole families share one description. Each member of such a set gets
   // what tells it apart: the part of its name that the others do not share
