@@ -1,5 +1,6 @@
 """Measurements over a table's rows that the family tests share: runs of a
-condition round the closed cycle, holds, peaks and the winding of a path."""
+condition round the closed cycle, holds, peaks and the winding of a path;
+and the onsets of a rendered sound's loudness."""
 import math
 
 TAU = 2.0 * math.pi
@@ -62,3 +63,23 @@ def winding(points):
         d = math.atan2(b1, a1) - math.atan2(b0, a0)
         total += (d + math.pi) % TAU - math.pi
     return total / TAU
+
+
+def onsets(envelope, threshold=0.05):
+    """(ms, strength) of each sudden rise of a loudness envelope (the loudest
+    sample of each millisecond), at least 30 ms apart. An onset is placed
+    where the level has made 30% of that rise."""
+    level = [max(envelope[max(0, k - 7):k + 1]) for k in range(len(envelope))]
+    found, k = [], 10
+    while k < len(level):
+        base = level[k - 10]
+        if level[k] - base > threshold:
+            peak = max(level[k:k + 25])
+            first = k - 9
+            while level[first] - base < 0.3 * (peak - base):
+                first += 1
+            found.append((first, peak - base))
+            k += 30
+        else:
+            k += 1
+    return found

@@ -9,6 +9,8 @@ import pytest
 from pulsework_gallery import drum_programmes, write_gallery
 from pulsework_gallery.midi import DRUM_NOTES, write_midi_files
 
+from measure import onsets
+
 PPB = 64
 
 RENDER_ONE_BAR = """async ({name, bpm}) => {
@@ -24,24 +26,6 @@ RENDER_ONE_BAR = """async ({name, bpm}) => {
     }
     return {start: start * 1000, envelope: envelope};
 }"""
-
-
-def onsets(envelope, threshold=0.05):
-    """(ms, strength) of each sudden rise of the loudness, at least 30 ms apart."""
-    level = [max(envelope[max(0, k - 7):k + 1]) for k in range(len(envelope))]
-    found, k = [], 10
-    while k < len(level):
-        base = level[k - 10]
-        if level[k] - base > threshold:
-            peak = max(level[k:k + 25])
-            first = k - 9
-            while level[first] - base < 0.3 * (peak - base):
-                first += 1
-            found.append((first, peak - base))
-            k += 30
-        else:
-            k += 1
-    return found
 
 
 @pytest.fixture(scope="module")
