@@ -8,7 +8,9 @@
 (function (PW) {
   "use strict";
 
-  var AHEAD_S = 0.18, PUMP_MS = 25;
+  // How far ahead sound is scheduled: little, so that changes are heard at
+  // once; more in a hidden tab, whose timers the browser slows down.
+  var AHEAD_S = 0.18, HIDDEN_AHEAD_S = 1.5, PUMP_MS = 25;
   var ctx = null, master = null, playing = null, metronome = false, volume = 0.7, muted = false;
   var scheduled = [], scheduledTo = null, timer = null, scheduledCount = 0;
   var buttons = new Map();  // groove pattern -> its play buttons (card, detail, compare)
@@ -42,8 +44,14 @@
     master = ctx.createGain();
     master.connect(ctx.destination);
     applyVolume();
-    PW.clock.setSource(heardTime);
-    ctx.addEventListener("statechange", function () { restart(); });
+    // The clock follows the audio clock while it runs, and the page's own
+    // timer while the browser holds the audio back.
+    var follow = function () {
+      PW.clock.setSource(ctx.state === "running" ? heardTime : null);
+      restart();
+    };
+    ctx.addEventListener("statechange", follow);
+    follow();
     timer = setInterval(pump, PUMP_MS);
     if (ctx.state === "suspended") ctx.resume();
     return true;
@@ -68,7 +76,7 @@
     scheduled = scheduled.filter(function (item) { return item.time > now - 2; });
     var from = PW.clock.beatAt(now + 0.005);
     if (scheduledTo !== null && scheduledTo > from) from = scheduledTo;
-    var to = PW.clock.beatAt(now + AHEAD_S);
+    var to = PW.clock.beatAt(now + (document.hidden ? HIDDEN_AHEAD_S : AHEAD_S));
     if (!(to > from)) return;
     var timeOfBeat = function (beat) { return PW.clock.timeOfBeat(beat); };
     if (playing) add(PW.audio.schedule(ctx, master, playing.groove, from, to, timeOfBeat));
