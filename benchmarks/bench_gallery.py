@@ -136,7 +136,8 @@ def page_figures(chromium, page_file, runs):
         figures["frame_median"] = statistics.median(frames)
         figures["frame_p95"] = sorted(frames)[int(len(frames) * 0.95)]
         figures["cards_live"] = page.evaluate("PW.cards.shownCount()")
-        figures["sound_buttons"] = page.evaluate("document.querySelectorAll('.card button.sound').length")
+        figures["sound_buttons"] = page.evaluate(
+            "document.querySelectorAll('.card button.sound').length")
         started = time.perf_counter()
         page.fill("#search", "orbit")
         page.wait_for_function(

@@ -30,7 +30,8 @@ from measure import onsets  # noqa: E402
 
 RENDER = """async ({name, bpm}) => {
     const programme = PW.grooves[name], rate = 48000, start = 0.05, beats = 4;
-    const ctx = new OfflineAudioContext(1, Math.ceil(rate * (start + beats * 60 / bpm + 0.3)), rate);
+    const length = Math.ceil(rate * (start + beats * 60 / bpm + 0.3));
+    const ctx = new OfflineAudioContext(1, length, rate);
     PW.audio.schedule(ctx, ctx.destination, programme, 0, beats, b => start + b * 60 / bpm);
     const data = (await ctx.startRendering()).getChannelData(0);
     const envelope = [];
@@ -49,7 +50,9 @@ RECORD = """seconds => new Promise(resolve => {
     function step(now) {
         frames.push([PW.clock.last, PW.clock.beats, now]);
         const done = (now - (end - seconds * 1000)) / (seconds * 1000);
-        while (changes.length && done >= changes[0][0]) PW.transport.setTempo(changes.shift()[1], false);
+        while (changes.length && done >= changes[0][0]) {
+            PW.transport.setTempo(changes.shift()[1], false);
+        }
         if (now < end) requestAnimationFrame(step);
         else resolve({frames: frames, hits: PW.sound.scheduledItems().map(i => [i.beat, i.time])});
     }
@@ -100,7 +103,8 @@ def marker_errors(page, seconds):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--chromium", default=os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium"))
+    parser.add_argument("--chromium",
+                        default=os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium"))
     parser.add_argument("--seconds", type=float, default=6.0, help="how long the live groove plays")
     args = parser.parse_args()
     from playwright.sync_api import sync_playwright
@@ -111,8 +115,8 @@ def main():
         rows = [[0.0, round(0.8 * math.sin(2 * math.pi * pip / 512), 6), 0.0] for pip in range(512)]
         library = os.path.join(folder, "library.json")
         with open(library, "w") as stream:
-            json.dump([{"name": "beat_house_classic_bench", "description": "Bench", "samples": rows}],
-                      stream)
+            json.dump([{"name": "beat_house_classic_bench", "description": "Bench",
+                        "samples": rows}], stream)
         written = write_gallery(os.path.join(folder, "g"), library=library)
         with sync_playwright() as playwright:
             browser = playwright.chromium.launch(executable_path=args.chromium)

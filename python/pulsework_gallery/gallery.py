@@ -61,8 +61,10 @@ def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pul
     if midi:
         from .midi import FOLDER, write_midi_files
 
-        midi_files = write_midi_files(os.path.join(os.path.dirname(path), FOLDER), programmes, tempo)
-        links = {name: "%s/%s" % (FOLDER, os.path.basename(file)) for name, file in midi_files.items()}
+        folder = os.path.join(os.path.dirname(path), FOLDER)
+        midi_files = write_midi_files(folder, programmes, tempo)
+        links = {name: "%s/%s" % (FOLDER, os.path.basename(file))
+                 for name, file in midi_files.items()}
     document = gallery_data(module, tempo, own, programmes, links)
     size = write_page(path, render(document))
     return Written(path, size, len(document["patterns"]), len(own), copies, midi_files)

@@ -85,7 +85,8 @@ def _track(mido, name, notes, end):
     ending at tick `end`. Where two notes meet, the earlier one ends first."""
     messages = []
     for start, stop, channel, note, loud in notes:
-        messages.append((start, 1, mido.Message("note_on", channel=channel, note=note, velocity=loud)))
+        on = mido.Message("note_on", channel=channel, note=note, velocity=loud)
+        messages.append((start, 1, on))
         messages.append((stop, 0, mido.Message("note_off", channel=channel, note=note, velocity=0)))
     messages.sort(key=lambda item: (item[0], item[1]))
     track = mido.MidiTrack([mido.MetaMessage("track_name", name=name, time=0)])
@@ -134,7 +135,8 @@ def groove_file(groove, bpm, pips_per_beat, per_pip):
     song.tracks.append(_track(mido, "Drums", hits, end))
     if bass:
         track = _track(mido, "Bass", bass, end)
-        track.insert(1, mido.Message("program_change", channel=BASS_CHANNEL, program=BASS_PROGRAM, time=0))
+        track.insert(1, mido.Message("program_change", channel=BASS_CHANNEL,
+                                     program=BASS_PROGRAM, time=0))
         song.tracks.append(track)
     return song
 

@@ -15,7 +15,8 @@ PPB = 64
 
 RENDER_ONE_BAR = """async ({name, bpm}) => {
     const programme = PW.grooves[name], rate = 48000, start = 0.05, beats = 4;
-    const ctx = new OfflineAudioContext(1, Math.ceil(rate * (start + beats * 60 / bpm + 0.3)), rate);
+    const length = Math.ceil(rate * (start + beats * 60 / bpm + 0.3));
+    const ctx = new OfflineAudioContext(1, length, rate);
     PW.audio.schedule(ctx, ctx.destination, programme, 0, beats, b => start + b * 60 / bpm);
     const data = (await ctx.startRendering()).getChannelData(0);
     const envelope = [];  // the loudest sample of each millisecond

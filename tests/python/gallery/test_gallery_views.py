@@ -106,8 +106,9 @@ def test_nothing_overflows_at_phone_width(open_page, gallery_url, address):
 
 def test_one_axis_patterns_show_their_value_against_time(open_page, gallery_url):
     page = open_page(gallery_url)
-    kinds = page.evaluate("""() => ['bounce', 'sway', 'lfo_breathe', 'circle', 'helix'].map(name => {
-        const p = PW.byName[name]; PW.table(p); return p.axis; })""")
+    kinds = page.evaluate("""names => names.map(name => {
+        const p = PW.byName[name]; PW.table(p); return p.axis; })""",
+                          ["bounce", "sway", "lfo_breathe", "circle", "helix"])
     assert kinds == [0, 0, 0, -1, -1]
     page.click('.card[data-name="sway"]')
     assert page.evaluate("PW.detail.pattern().axis") == 0
@@ -145,7 +146,8 @@ def test_the_python_line_places_the_copies_as_the_page_does(open_page, gallery_u
         shown = page.evaluate("""pip => {
             const p = PW.detail.pattern(), size = PW.shaping.get().size;
             const offsets = PW.shaping.offsets(p.period, PW.stagger.copies());
-            return offsets.map(o => PW.at(p, PW.shaping.pip(pip) - o, [0, 0, 0]).map(v => v * size));
+            return offsets.map(o => PW.at(p, PW.shaping.pip(pip) - o, [0, 0, 0])
+                                      .map(v => v * size));
         }""", clock_pip)
         for i, expected in enumerate(shown):
             scope = {"pulsework": module, "pip": clock_pip, "i": i}
@@ -155,6 +157,8 @@ def test_the_python_line_places_the_copies_as_the_page_does(open_page, gallery_u
             got = (scope["x"], scope["y"], scope["z"])
             assert all(abs(a - b) <= 0.6 / SCALE for a, b in zip(got, expected)), (i, got, expected)
     assert "bpm = 120" in code and "pulsework.PIPS_PER_BEAT" in code
+    page.click("#copy-python")
+    page.wait_for_function("document.getElementById('takeaway-status').textContent !== ''")
 
 
 @pytest.mark.parametrize("form", ["csv", "json"])
@@ -168,7 +172,9 @@ def test_downloaded_rows_load_back_unchanged(open_page, tmp_path, user_patterns,
     assert path.name == "my_path_torus_knot." + form
     page_rows = page.evaluate("""() => {
         const p = PW.byName.path_torus_knot, t = PW.table(p), rows = [];
-        for (let i = 0; i < p.period; i++) rows.push([0, 1, 2].map(c => Math.round(t[i * 3 + c] * 32767)));
+        for (let i = 0; i < p.period; i++) {
+            rows.push([0, 1, 2].map(c => Math.round(t[i * 3 + c] * 32767)));
+        }
         return rows; }""")
 
     library, own, copies = build_library(user_patterns, str(path))
@@ -201,8 +207,8 @@ def test_compare_pins_and_shows_side_by_side(open_page, gallery_url):
     page.click("#play")
     page.evaluate("PW.clock.beats = 2.5; PW.clock.dirty = true")
     page.wait_for_timeout(100)
-    assert page.eval_on_selector_all(".compare-panel .beat", "bs => bs.map(b => b.textContent)") == [
-        "3/4", "1/1"]
+    beats = page.eval_on_selector_all(".compare-panel .beat", "bs => bs.map(b => b.textContent)")
+    assert beats == ["3/4", "1/1"]
     page.go_back()
     page.wait_for_function("document.getElementById('compare').hidden")
     pins = ["bounce", "sway", "circle", "figure_eight", "helix"]

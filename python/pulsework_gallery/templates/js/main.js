@@ -73,7 +73,7 @@
       }
       var name = params.get("pattern");
       var pattern = name ? PW.byName[name] : null;
-      if (name !== null) unknown(pattern ? [] : [name]);
+      if (name) unknown(pattern ? [] : [name]);
       if (pattern) {
         PW.compare.close();
         PW.detail.open(pattern, params.get("view") === "stagger" ? "stagger" : "detail");
