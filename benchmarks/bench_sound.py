@@ -28,7 +28,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "python"))
 from pulsework_gallery import drum_programmes, write_gallery  # noqa: E402
 from measure import onsets  # noqa: E402
 
-RENDER = """async ({name, bpm}) => {
+RENDER = """async ({name, bpm}) => {  // the first bar
     const programme = PW.grooves[name], rate = 48000, start = 0.05, beats = 4;
     const length = Math.ceil(rate * (start + beats * 60 / bpm + 0.3));
     const ctx = new OfflineAudioContext(1, length, rate);

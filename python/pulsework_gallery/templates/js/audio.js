@@ -127,7 +127,7 @@
     // High-passed noise of different lengths.
     closed_hat: noisy("highpass", 7500, 0.7, 0.0008, 0.045, 0.3),
     open_hat: noisy("highpass", 7000, 0.7, 0.001, 0.3, 0.24),
-    shaker: noisy("bandpass", 6200, 1.2, 0.012, 0.06, 0.26),
+    shaker: noisy("highpass", 5200, 0.9, 0.012, 0.07, 0.24),
     // Pitched decays.
     tom_low: pitched(105, 0.72, 0.36, 0.75),
     tom_mid: pitched(150, 0.72, 0.3, 0.7),
