@@ -10,9 +10,12 @@
 
   // How far ahead sound is scheduled: little, so that changes are heard at
   // once; more in a hidden tab, whose timers the browser slows down.
-  var AHEAD_S = 0.18, HIDDEN_AHEAD_S = 1.5, PUMP_MS = 25;
+  // A hit that should have started a moment ago (when the schedule was
+  // just renewed) still sounds, at once; older ones are dropped, not piled up.
+  var AHEAD_S = 0.18, HIDDEN_AHEAD_S = 1.5, LATE_S = 0.03, PUMP_MS = 25;
   var ctx = null, master = null, playing = null, metronome = false, volume = 0.7, muted = false;
-  var scheduled = [], scheduledTo = null, timer = null, scheduledCount = 0;
+  var scheduled = [], scheduledTo = null, renewedAt = 0, keptTo = {}, timer = null;
+  var scheduledCount = 0;
   var buttons = new Map();  // groove pattern -> its play buttons (card, detail, compare)
 
   function audioContextClass() {
@@ -64,27 +67,39 @@
   }
 
   // Stop what is scheduled ahead; the next pump schedules again from now.
-  function restart() {
+  // What has already gone to the speakers stays, and is not scheduled twice:
+  // the new schedule starts after its last beat, unless the clock jumped
+  // (`jump`), or another groove starts.
+  function restart(jump) {
     if (!ctx) return;
-    scheduled = PW.audio.cancel(scheduled, ctx.currentTime);
+    renewedAt = ctx.currentTime;
+    scheduled = PW.audio.cancel(scheduled, renewedAt);
     scheduledTo = null;
+    keptTo = { groove: -Infinity, metronome: -Infinity };
+    if (jump) return;
+    scheduled.forEach(function (item) { keptTo[item.part] = Math.max(keptTo[item.part], item.beat); });
   }
 
   function pump() {
     if (!ctx || ctx.state !== "running" || !PW.clock.playing || (!playing && !metronome)) return;
     var now = ctx.currentTime;
     scheduled = scheduled.filter(function (item) { return item.time > now - 2; });
-    var from = PW.clock.beatAt(now + 0.005);
+    var from = PW.clock.beatAt(Math.max(now - LATE_S, scheduledTo === null ? renewedAt : -Infinity));
     if (scheduledTo !== null && scheduledTo > from) from = scheduledTo;
     var to = PW.clock.beatAt(now + (document.hidden ? HIDDEN_AHEAD_S : AHEAD_S));
     if (!(to > from)) return;
-    var timeOfBeat = function (beat) { return PW.clock.timeOfBeat(beat); };
-    if (playing) add(PW.audio.schedule(ctx, master, playing.groove, from, to, timeOfBeat));
-    if (metronome) add(PW.audio.schedule(ctx, master, PW.audio.metronome, from, to, timeOfBeat));
+    if (playing) add("groove", playing.groove, from, to);
+    if (metronome) add("metronome", PW.audio.metronome, from, to);
     scheduledTo = to;
   }
 
-  function add(items) {
+  function add(part, programme, from, to) {
+    // Where the schedule was renewed, start just after the last beat already sent.
+    if (scheduledTo === null && keptTo[part] >= from) from = keptTo[part] + 1e-9;
+    var items = PW.audio.schedule(ctx, master, programme, from, to, function (beat) {
+      return PW.clock.timeOfBeat(beat);
+    });
+    items.forEach(function (item) { item.part = part; });
     scheduledCount += items.length;
     Array.prototype.push.apply(scheduled, items);
   }
@@ -114,7 +129,7 @@
     } else {
       if (!ensureContext()) return;
       playing = pattern;
-      restart();
+      restart(true);
       if (!PW.clock.playing) PW.transport.setPlaying(true);
     }
     showButtons();
@@ -143,7 +158,7 @@
       });
       volume = Number(slider.value) / 100;
       PW.clock.onChange(function (what) {
-        if (what !== "source") restart();
+        if (what !== "source") restart(what === "seek");
       });
     },
 
