@@ -136,8 +136,7 @@ def page_figures(chromium, page_file, runs):
         figures["frame_median"] = statistics.median(frames)
         figures["frame_p95"] = sorted(frames)[int(len(frames) * 0.95)]
         figures["cards_live"] = page.evaluate("PW.cards.shownCount()")
-        figures["sound_buttons"] = page.evaluate(
-            "document.querySelectorAll('.card button.sound').length")
+        figures["grooves_linked"] = page.evaluate("PW.patterns.filter(p => p.groove).length")
         started = time.perf_counter()
         page.fill("#search", "orbit")
         page.wait_for_function(
@@ -196,7 +195,7 @@ def main():
             "frame interval while animating", figures["frame_median"], figures["frame_p95"],
             figures["cards_live"]))
         print("%-40s %9.3f s" % ("search narrows the list", figures["search"]))
-        print("%-40s %9d" % ("groove cards with a sound control", figures["sound_buttons"]))
+        print("%-40s %9d" % ("groove patterns linked to a programme", figures["grooves_linked"]))
     finally:
         if not args.out:
             shutil.rmtree(folder, ignore_errors=True)

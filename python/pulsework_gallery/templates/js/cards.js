@@ -32,18 +32,6 @@
       badge.title = "What sets " + pattern.name + " apart from the " + (pattern.members - 1) +
                     " other patterns of the same description";
     }
-    var tools = stage.appendChild(PW.el("span", "card-tools"));
-    if (pattern.groove) {
-      pattern.soundSlot = tools.appendChild(PW.el("span", "sound-slot"));
-      PW.sound.slot(pattern.soundSlot, pattern);
-    }
-    var pin = tools.appendChild(PW.el("button", "pin", "pin"));
-    pin.type = "button";
-    pin.dataset.action = "pin";
-    pin.title = "Pin to compare side by side";
-    pin.setAttribute("aria-label", "Pin " + pattern.name + " to compare");
-    pin.setAttribute("aria-pressed", "false");
-    pattern.pinButton = pin;
     var title = PW.el("div", "title");
     title.appendChild(PW.el("span", "name", pattern.name));
     var beat = PW.el("span", "beat", "");
@@ -66,8 +54,26 @@
     return card;
   }
 
+  // The card's buttons (pin, and sound for a groove) are made the first time
+  // it comes into view: most cards of a long page never do.
+  function addTools(pattern) {
+    var tools = pattern.stage.appendChild(PW.el("span", "card-tools"));
+    if (pattern.groove) {
+      pattern.soundSlot = tools.appendChild(PW.el("span", "sound-slot"));
+      PW.sound.slot(pattern.soundSlot, pattern);
+    }
+    var pin = tools.appendChild(PW.el("button", "pin", "pin"));
+    pin.type = "button";
+    pin.dataset.action = "pin";
+    pin.title = "Pin to compare side by side";
+    pin.setAttribute("aria-label", "Pin " + pattern.name + " to compare");
+    pin.setAttribute("aria-pressed", String(PW.compare.isPinned(pattern)));
+    pattern.pinButton = pin;
+  }
+
   function show(pattern) {
     if (pattern.layers) return;
+    if (!pattern.pinButton) addTools(pattern);
     pattern.layers = PW.layers(pattern.stage, WIDTH, HEIGHT);
     var ctx = pattern.layers.still.getContext("2d");
     pattern.view = PW.pictureView(0, 0, WIDTH, TRACE, pattern);
