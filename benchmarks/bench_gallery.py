@@ -6,7 +6,9 @@ The figures are for a catalogue of the full size (1,731 patterns). While
 this build has fewer patterns, the catalogue is filled up to that size with
 renamed copies of its 3-D pack patterns (as nearly all of the packs still to
 come are), sampled through the module exactly as real ones are, so the work
-done is that of the complete catalogue. Each
+done is that of the complete catalogue. Copies that stand in the places of
+the club and dancefloor packs take those packs' names (beat_<groove>_<shape>),
+so that their cards carry sound controls as the real ones will. Each
 figure is printed beside a baseline measured in the same run: for writing,
 sampling every row alone; for the page, opening a blank page in the same
 browser.
@@ -20,9 +22,22 @@ import tempfile
 import time
 
 import pulsework
-from pulsework_gallery import write_gallery
+from pulsework_gallery import drum_programmes, write_gallery
 
 FULL_SIZE = 1731
+GROOVE_PACKS_START = 15 + 28 + 24 + 256 + 320  # the club pack's place in the catalogue
+CLUB_SHAPES = ("bounce", "step", "orbit", "glide")
+DANCEFLOOR_SHAPES = ("surge", "recoil", "flutter", "dive", "pendulum", "figure8", "box",
+                     "corkscrew", "spiral", "slalom", "spring", "ricochet")
+
+
+def groove_pattern_names():
+    """The club pack's names, then the dancefloor pack's, in catalogue order."""
+    grooves = [g["name"] for g in drum_programmes()["grooves"]]
+    club = ["%s_%s" % (g, s) for g in grooves[:36] for s in CLUB_SHAPES]
+    floor = ["%s_%s" % (g, s) for g in grooves[:36] for s in DANCEFLOOR_SHAPES]
+    floor += ["%s_%s" % (g, s) for g in grooves[36:] for s in CLUB_SHAPES + DANCEFLOOR_SHAPES]
+    return club + floor
 
 
 class FilledCatalogue:
@@ -35,10 +50,14 @@ class FilledCatalogue:
         self._source = {}
         # The packs still to come are nearly all 3-D, so copy 3-D patterns.
         packs = [r for r in records[15:] if r["dimensions"] == 3] or records[15:] or records
+        grooves = groove_pattern_names()
         copy = 0
         while len(self._records) < size:
             original = packs[copy % len(packs)]
-            record = dict(original, name="%s_copy%d" % (original["name"], copy // len(packs) + 1))
+            place = len(self._records) - GROOVE_PACKS_START
+            name = (grooves[place] if 0 <= place < len(grooves)
+                    else "%s_copy%d" % (original["name"], copy // len(packs) + 1))
+            record = dict(original, name=name)
             self._source[record["name"]] = original["name"]
             self._records.append(record)
             copy += 1
@@ -117,6 +136,7 @@ def page_figures(chromium, page_file, runs):
         figures["frame_median"] = statistics.median(frames)
         figures["frame_p95"] = sorted(frames)[int(len(frames) * 0.95)]
         figures["cards_live"] = page.evaluate("PW.cards.shownCount()")
+        figures["grooves_linked"] = page.evaluate("PW.patterns.filter(p => p.groove).length")
         started = time.perf_counter()
         page.fill("#search", "orbit")
         page.wait_for_function(
@@ -175,6 +195,7 @@ def main():
             "frame interval while animating", figures["frame_median"], figures["frame_p95"],
             figures["cards_live"]))
         print("%-40s %9.3f s" % ("search narrows the list", figures["search"]))
+        print("%-40s %9d" % ("groove patterns linked to a programme", figures["grooves_linked"]))
     finally:
         if not args.out:
             shutil.rmtree(folder, ignore_errors=True)

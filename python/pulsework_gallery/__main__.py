@@ -1,5 +1,6 @@
 """Command line: write the gallery and say where it is."""
 import argparse
+import os
 import sys
 import time
 import webbrowser
@@ -7,6 +8,7 @@ import webbrowser
 from .collect import GalleryError
 from .gallery import DEFAULT_OUT, DEFAULT_TEMPO, MAX_TEMPO, MIN_TEMPO, write_gallery
 from .library_file import LibraryFileError
+from .midi import MidiUnavailable
 
 
 def _tempo(text):
@@ -31,6 +33,9 @@ def parser():
                    help="also show the user patterns of this JSON or CSV file")
     p.add_argument("--tempo", type=_tempo, default=DEFAULT_TEMPO, metavar="BPM",
                    help="the page's starting tempo (default: %(default)g; changeable on the page)")
+    p.add_argument("--midi", action="store_true",
+                   help="also write each groove's drum programme as a Standard MIDI File at the "
+                        "page's tempo, into midi/ beside the page (needs mido)")
     p.add_argument("--open", action="store_true", help="open the gallery in a web browser")
     return p
 
@@ -39,8 +44,8 @@ def main(argv=None):
     args = parser().parse_args(argv)
     started = time.perf_counter()
     try:
-        written = write_gallery(args.out, library=args.library, tempo=args.tempo)
-    except (LibraryFileError, GalleryError, OSError) as error:
+        written = write_gallery(args.out, library=args.library, tempo=args.tempo, midi=args.midi)
+    except (LibraryFileError, GalleryError, MidiUnavailable, OSError) as error:
         print("pulsework-gallery: error: %s" % error, file=sys.stderr)
         return 1
     seconds = time.perf_counter() - started
@@ -56,6 +61,9 @@ def main(argv=None):
               % (len(copies), args.library, ", ".join(copies[:5]),
                  ", ..." if len(copies) > 5 else ""))
     print("  %s" % written.path)
+    if written.midi_files:
+        folder = os.path.dirname(next(iter(written.midi_files.values())))
+        print("  %d MIDI files at %g BPM in %s" % (len(written.midi_files), args.tempo, folder))
     print("Open it in a web browser: %s" % written.url)
     if args.open:
         webbrowser.open(written.url)

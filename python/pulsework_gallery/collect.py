@@ -31,8 +31,29 @@ def _entries(module, own_patterns):
         yield record, LIBRARY, family(record["name"], 0, LIBRARY), rows
 
 
-def gallery_data(module, tempo, own_patterns=()):
-    """The document the page reads: groups, families and one row per pattern.
+def groove_data(programmes):
+    """The drum programmes as the page reads them: {"lanes": [lane, ...],
+    "list": [[name, label, period, [[lane index, pip, velocity(, note,
+    length)], ...]], ...]}."""
+    lanes, index, grooves = [], {}, []
+    for groove in programmes["grooves"]:
+        events = []
+        for event in groove["events"]:
+            lane = event["lane"]
+            if lane not in index:
+                index[lane] = len(lanes)
+                lanes.append(lane)
+            row = [index[lane], event["pip"], event["velocity"]]
+            if "note" in event:
+                row += [event["note"], event["length"]]
+            events.append(row)
+        grooves.append([groove["name"], groove["label"], groove["period"], events])
+    return {"lanes": lanes, "list": grooves}
+
+
+def gallery_data(module, tempo, own_patterns=(), programmes=None, midi_files=None):
+    """The document the page reads: groups, families, one row per pattern,
+    the drum programmes (when given) and the links to their MIDI files.
 
     A pattern row is [name, description, period_pips, dimensions, group index,
     family index, stored components, base64 samples].
@@ -61,4 +82,6 @@ def gallery_data(module, tempo, own_patterns=()):
         "groups": groups,
         "families": families,
         "patterns": patterns,
+        "grooves": groove_data(programmes) if programmes else None,
+        "midi": dict(midi_files or {}),
     }

@@ -1,9 +1,12 @@
 """Writing the gallery: gather, encode, render and write in one step."""
+import os
+
 import pulsework
 
-from .collect import gallery_data
+from .collect import GalleryError, gallery_data
 from .library_file import build_library
 from .page import output_file, render, write_page
+from .programmes import drum_programmes
 
 DEFAULT_OUT = "pulsework-gallery"
 DEFAULT_TEMPO = 120.0
@@ -13,13 +16,15 @@ MIN_TEMPO, MAX_TEMPO = 20.0, 300.0
 class Written:
     """What write_gallery wrote: the file, its size and what it holds."""
 
-    def __init__(self, path, size, patterns, library_patterns, library_copies):
+    def __init__(self, path, size, patterns, library_patterns, library_copies, midi_files=None):
         self.path = path
         self.size = size
         self.patterns = patterns
         self.library_patterns = library_patterns
         # Names of library patterns that were exact copies of defaults.
         self.library_copies = library_copies
+        # {groove name: path} of the MIDI files written beside the page.
+        self.midi_files = midi_files or {}
 
     @property
     def url(self):
@@ -28,11 +33,21 @@ class Written:
         return Path(self.path).as_uri()
 
 
-def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pulsework):
+def _programmes():
+    try:
+        return drum_programmes()
+    except (OSError, ValueError) as error:
+        raise GalleryError("cannot read the drum programmes: %s" % error) from None
+
+
+def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pulsework,
+                  midi=False):
     """Write the gallery page to `out` (a folder, or a file ending in .html).
 
     `library` is the path of a JSON or CSV file of user patterns, shown after
     the defaults; `tempo` is the page's starting tempo in beats per minute.
+    With `midi`, each groove's drum programme is also written as a Standard
+    MIDI File at that tempo, into midi/ beside the page, which links them.
     Nothing is written when the library file or the tempo is refused.
     """
     if not MIN_TEMPO <= tempo <= MAX_TEMPO:
@@ -40,7 +55,16 @@ def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pul
     own, copies = [], []
     if library is not None:
         _library, own, copies = build_library(module, library)
-    document = gallery_data(module, tempo, own)
+    programmes = _programmes()
     path = output_file(out)
+    midi_files, links = {}, {}
+    if midi:
+        from .midi import FOLDER, write_midi_files
+
+        folder = os.path.join(os.path.dirname(path), FOLDER)
+        midi_files = write_midi_files(folder, programmes, tempo)
+        links = {name: "%s/%s" % (FOLDER, os.path.basename(file))
+                 for name, file in midi_files.items()}
+    document = gallery_data(module, tempo, own, programmes, links)
     size = write_page(path, render(document))
-    return Written(path, size, len(document["patterns"]), len(own), copies)
+    return Written(path, size, len(document["patterns"]), len(own), copies, midi_files)

@@ -14,10 +14,16 @@ SCRIPTS = (
     "data.js",
     "draw.js",
     "clock.js",
+    "shaping.js",
     "cards.js",
     "filters.js",
+    "transport.js",
     "detail.js",
     "stagger.js",
+    "takeaway.js",
+    "compare.js",
+    "audio.js",
+    "sound.js",
     "main.js",
 )
 DEFAULT_FILE = "index.html"

@@ -1,6 +1,7 @@
 """Measurements over a table's rows that the family tests share: runs of a
 condition round the closed cycle, holds, peaks, the winding of a path, the
-share of a sine in a component and the slowest pace along a path."""
+share of a sine in a component and the slowest pace along a path; and the
+onsets of a rendered sound's loudness."""
 import math
 
 TAU = 2.0 * math.pi
@@ -96,3 +97,23 @@ def arrivals(values):
     """(row, value) where a value arrives and is held for at least the next row."""
     return [((start - 1) % len(values), values[start]) for start, _length in
             runs([values[i] == values[i - 1] for i in range(len(values))])]
+
+
+def onsets(envelope, threshold=0.05):
+    """(ms, strength) of each sudden rise of a loudness envelope (the loudest
+    sample of each millisecond), at least 30 ms apart. An onset is placed
+    where the level has made 30% of that rise."""
+    level = [max(envelope[max(0, k - 7):k + 1]) for k in range(len(envelope))]
+    found, k = [], 10
+    while k < len(level):
+        base = level[k - 10]
+        if level[k] - base > threshold:
+            peak = max(level[k:k + 25])
+            first = k - 9
+            while level[first] - base < 0.3 * (peak - base):
+                first += 1
+            found.append((first, peak - base))
+            k += 30
+        else:
+            k += 1
+    return found

@@ -73,3 +73,14 @@ def test_library_patterns_and_copies_of_defaults_are_reported(tmp_path, user_pat
     assert ", 1 from lib.csv, " in lines[0]
     assert lines[1] == ("  bounce in lib.csv is an exact copy of the default pattern, "
                         "shown as a default")
+
+
+def test_midi_files_beside_the_page(tmp_path):
+    pytest.importorskip("mido")
+    result = run(["--out", "site", "--midi", "--tempo", "124"], tmp_path)
+    assert result.returncode == 0, result.stderr
+    folder = tmp_path / "site" / "midi"
+    assert sorted(p.suffix for p in folder.iterdir()) == [".mid"] * 68
+    assert result.stdout.splitlines()[2] == "  68 MIDI files at 124 BPM in %s" % folder
+    html = (tmp_path / "site" / "index.html").read_text(encoding="utf-8")
+    assert '"beat_house_classic":"midi/beat_house_classic.mid"' in html

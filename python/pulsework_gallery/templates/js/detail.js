@@ -1,14 +1,13 @@
-// The detail view of one pattern: its trace large, x, y and z against time
-// over one period with beat and bar lines (an SVG plot), a live readout, and
-// the stagger view as a second tab. Opening, closing and switching tabs keep
-// the address (pattern, view, tempo) up to date.
+// The detail view of one pattern: its picture large, x, y and z against time
+// over one period with beat and bar lines (an SVG plot), a live readout, the
+// desk controls, the stagger view as a second tab, and what to take away.
 (function (PW) {
   "use strict";
 
   var SVG = "http://www.w3.org/2000/svg";
   var STAGE = 420, PLOT_H = 420, LEFT = 30, RIGHT = 8, TOP = 22, LANE_GAP = 10;
-  var overlay, stage, plot, readout, readoutParts, current = null, view = "detail", returnFocus = null;
-  var bigView = null, layers = null, plotState = null;
+  var overlay, stage, plot, readout, readoutParts, current = null, view = "detail";
+  var bigView = null, layers = null, plotState = null, stageSize = STAGE;
 
   function svg(tag, attrs, parent) {
     var node = document.createElementNS(SVG, tag);
@@ -17,14 +16,23 @@
     return node;
   }
 
+  // As large as the room allows, up to STAGE pixels square.
+  function fitStage() {
+    var room = PW.byId("view-detail").getBoundingClientRect().width || STAGE;
+    stageSize = Math.max(200, Math.min(STAGE, Math.floor(room)));
+    stage.style.width = stage.style.height = stageSize + "px";
+  }
+
   function drawStage(pattern) {
     PW.releaseLayers(layers);
-    layers = PW.layers(stage, STAGE, STAGE);
-    bigView = PW.view(10, 10, STAGE - 20, STAGE - 20, pattern.components);
+    fitStage();
+    layers = PW.layers(stage, stageSize, stageSize);
+    var gain = PW.shaping.get().size;
+    bigView = PW.pictureView(10, 10, stageSize - 20, stageSize - 20, pattern, gain);
     var ctx = layers.still.getContext("2d");
     PW.drawFrame(ctx, bigView);
-    PW.drawTrace(ctx, bigView, pattern, 1.6);
-    PW.drawGizmo(ctx, 4, STAGE - 4, bigView.is3d);
+    PW.drawTrace(ctx, bigView, pattern, 1.6, PW.tint(pattern));
+    if (bigView.kind === "path") PW.drawGizmo(ctx, 4, stageSize - 4, bigView.is3d);
   }
 
   // Lanes for x, y and z; one beat line per beat of the cycle, the first of
@@ -34,6 +42,7 @@
     var width = Math.max(320, Math.round(plot.getBoundingClientRect().width) || 640);
     plot.setAttribute("viewBox", "0 0 " + width + " " + PLOT_H);
     var period = pattern.period, ppb = PW.pipsPerBeat, table = PW.table(pattern);
+    var gain = PW.shaping.get().size;
     var plotWidth = width - LEFT - RIGHT;
     var laneHeight = (PLOT_H - TOP - 2 * LANE_GAP - 2) / 3;
     var lanes = [];
@@ -69,7 +78,7 @@
       var d = [];
       var lane = lanes[k];
       PW.lanePath(table, k, period, plotWidth, function (px, v, first) {
-        d.push((first ? "M" : "L") + (LEFT + px).toFixed(2) + " " + (lane.mid - v * lane.half).toFixed(2));
+        d.push((first ? "M" : "L") + (LEFT + px).toFixed(2) + " " + (lane.mid - v * gain * lane.half).toFixed(2));
       });
       svg("path", { class: "curve", d: d.join(""), stroke: PW.laneColors[k] }, plot);
     }
@@ -81,12 +90,14 @@
     plotState = { width: plotWidth, lanes: lanes, head: head, dots: dots };
   }
 
+  // The plot is in the pattern's own pips; the clock runs `speed` times slower.
   function seekFromPointer(event) {
     if (!current || !plotState) return;
     var box = plot.getBoundingClientRect();
     var x = (event.clientX - box.left) * (plotState.width + LEFT + RIGHT) / box.width - LEFT;
     var pip = Math.min(1, Math.max(0, x / plotState.width)) * current.period;
-    PW.clock.seek(current.period, Math.min(pip, current.period - 1e-6));
+    var speed = PW.shaping.get().speed;
+    PW.clock.seek(current.period / speed, Math.min(pip, current.period - 1e-6) / speed);
   }
 
   function buildReadout() {
@@ -106,8 +117,35 @@
     PW.byId("tab-detail").setAttribute("aria-selected", String(name === "detail"));
     PW.byId("tab-stagger").setAttribute("aria-selected", String(name === "stagger"));
     if (name === "stagger") PW.stagger.open(current); else PW.stagger.close();
-    if (name === "detail") drawPlot(current);
+    if (name === "detail") { drawStage(current); drawPlot(current); }
+    PW.takeaway.show(current, name);
     PW.clock.dirty = true;
+  }
+
+  function showDesk(state) {
+    PW.byId("desk-size").value = Math.round(state.size * 100);
+    PW.byId("desk-size-value").textContent = Math.round(state.size * 100) + "%";
+    Array.prototype.forEach.call(PW.byId("desk-speed").children, function (button) {
+      button.setAttribute("aria-pressed", String(Number(button.dataset.speed) === state.speed));
+    });
+  }
+
+  function initDesk() {
+    PW.byId("desk-size").addEventListener("input", function (event) {
+      PW.shaping.set({ size: Number(event.target.value) / 100 });
+    });
+    PW.byId("desk-speed").addEventListener("click", function (event) {
+      var button = event.target.closest("button");
+      if (button) PW.shaping.set({ speed: button.dataset.speed });
+    });
+    PW.shaping.onChange(function (state) {
+      showDesk(state);
+      if (!current) return;
+      if (view === "detail") { drawStage(current); drawPlot(current); }
+      PW.takeaway.show(current, view);
+      PW.clock.dirty = true;
+      PW.url.writeSoon();
+    });
   }
 
   PW.detail = {
@@ -117,15 +155,19 @@
       plot = PW.byId("detail-plot");
       readout = PW.byId("detail-readout");
       buildReadout();
-      PW.byId("detail-close").addEventListener("click", function () { PW.detail.close(); });
+      initDesk();
+      PW.byId("detail-close").addEventListener("click", function () { PW.closeOverlays(); });
       overlay.addEventListener("click", function (event) {
-        if (event.target === overlay) PW.detail.close();
+        if (event.target === overlay) PW.closeOverlays();
       });
       ["detail", "stagger"].forEach(function (name) {
         PW.byId("tab-" + name).addEventListener("click", function () {
           selectTab(name);
           PW.url.write();
         });
+      });
+      PW.byId("detail-pin").addEventListener("click", function () {
+        if (current) PW.compare.toggle(current);
       });
       var dragging = false;
       plot.addEventListener("pointerdown", function (event) {
@@ -136,37 +178,52 @@
       plot.addEventListener("pointermove", function (event) { if (dragging) seekFromPointer(event); });
       plot.addEventListener("pointerup", function () { dragging = false; });
       window.addEventListener("resize", function () {
-        if (current && view === "detail") drawPlot(current);
+        if (current && view === "detail") { drawStage(current); drawPlot(current); }
       });
     },
 
     open: function (pattern, name) {
+      name = name === "stagger" ? "stagger" : "detail";
       if (!overlay.hidden && current === pattern && view === name) return;
-      if (overlay.hidden) returnFocus = document.activeElement;
+      var opening = overlay.hidden;
       current = pattern;
       PW.byId("detail-name").textContent = pattern.name;
       PW.byId("detail-meta").textContent = PW.beatsText(pattern.period) + " (" + pattern.period +
         " pips) \u00b7 " + pattern.dims + "D \u00b7 " + pattern.group + " \u00b7 family " + pattern.family;
       PW.byId("detail-desc").textContent = pattern.description;
+      PW.detail.showPinned();
+      if (PW.sound) PW.sound.slot(PW.byId("detail-sound"), pattern);
       overlay.hidden = false;
       document.body.style.overflow = "hidden";
-      drawStage(pattern);
-      selectTab(name === "stagger" ? "stagger" : "detail");
-      PW.url.write();
-      PW.byId("detail-close").focus({ preventScroll: true });
+      PW.transport.dock(PW.byId("detail-dock"));
+      selectTab(name);
+      if (opening) {
+        overlay.scrollTop = 0;
+        PW.byId("detail-name").focus({ preventScroll: true });
+      }
     },
 
     close: function () {
-      if (overlay.hidden) return;
+      if (overlay.hidden) return false;
       overlay.hidden = true;
       document.body.style.overflow = "";
       PW.stagger.close();
       PW.releaseLayers(layers);
       layers = null;
+      var was = current;
       current = null;
-      PW.url.write();
-      if (returnFocus && returnFocus.focus) returnFocus.focus({ preventScroll: true });
+      PW.transport.dock(null);
+      if (was && was.card && was.card.focus) was.card.focus({ preventScroll: true });
       PW.clock.dirty = true;
+      return true;
+    },
+
+    showPinned: function () {
+      if (!current) return;
+      var pinned = PW.compare.isPinned(current);
+      var button = PW.byId("detail-pin");
+      button.setAttribute("aria-pressed", String(pinned));
+      button.textContent = pinned ? "Pinned" : "Pin";
     },
 
     isOpen: function () { return current !== null; },
@@ -176,21 +233,22 @@
     animate: function (pip) {
       if (!current) return;
       if (view === "stagger") { PW.stagger.animate(pip); return; }
+      var shaped = PW.shaping.pip(pip), gain = PW.shaping.get().size;
       var ctx = PW.clear(layers.live);
-      var p = PW.drawMarker(ctx, bigView, current, pip, { radius: 7 });
-      var phase = PW.mod(pip, current.period);
+      var p = PW.drawMarker(ctx, bigView, current, shaped, { radius: 7 });
+      var phase = PW.mod(shaped, current.period);
       var x = (LEFT + phase / current.period * plotState.width).toFixed(2);
       plotState.head.setAttribute("x1", x);
       plotState.head.setAttribute("x2", x);
       plotState.dots.forEach(function (dot, c) {
         dot.setAttribute("cx", x);
-        dot.setAttribute("cy", (plotState.lanes[c].mid - p[c] * plotState.lanes[c].half).toFixed(2));
+        dot.setAttribute("cy", (plotState.lanes[c].mid - p[c] * gain * plotState.lanes[c].half).toFixed(2));
       });
       readoutParts.pip.textContent = Math.floor(phase) + " of " + current.period;
       readoutParts.beat.textContent = (phase / PW.pipsPerBeat + 1).toFixed(2);
-      readoutParts.x.textContent = PW.signed(p[0], 3);
-      readoutParts.y.textContent = PW.signed(p[1], 3);
-      readoutParts.z.textContent = PW.signed(p[2], 3);
+      readoutParts.x.textContent = PW.signed(p[0] * gain, 3);
+      readoutParts.y.textContent = PW.signed(p[1] * gain, 3);
+      readoutParts.z.textContent = PW.signed(p[2] * gain, 3);
     }
   };
 })(window.PW = window.PW || {});

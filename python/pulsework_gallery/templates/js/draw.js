@@ -21,25 +21,56 @@
   PW.extent = function (components) { return (components === 3 ? 1 + K : 1) + 0.07; };
 
   // A square view of the pattern space centred in a box, for `components`.
-  PW.view = function (left, top, width, height, components) {
+  // Points are drawn `gain` times their size (the size control); the frame
+  // always shows the whole [-1, 1] range.
+  PW.view = function (left, top, width, height, components, gain) {
     var extent = PW.extent(components);
     var scale = Math.min(width, height) / (2 * extent);
     var cx = left + width / 2, cy = top + height / 2;
+    var g = gain === undefined ? 1 : gain;
     return {
+      kind: "path",
       scale: scale,
       is3d: components === 3,
-      x: function (x, z) { return cx + (x - K * z) * scale; },
-      y: function (y, z) { return cy - (y - K * z) * scale; }
+      x: function (x, z) { return cx + (x - K * z) * scale * g; },
+      y: function (y, z) { return cy - (y - K * z) * scale * g; },
+      fx: function (x, z) { return cx + (x - K * z) * scale; },
+      fy: function (y, z) { return cy - (y - K * z) * scale; }
     };
   };
 
+  // A view of one component against time over one period, for patterns
+  // that move along one axis only: their path is a line, their motion is
+  // this curve.
+  PW.timeView = function (left, top, width, height, axis, gain) {
+    var g = gain === undefined ? 1 : gain;
+    var mid = top + height / 2, half = height / 2 - 6;
+    return {
+      kind: "time",
+      axis: axis,
+      box: { x: left, y: top, w: width, h: height },
+      t: function (phase) { return left + phase * width; },
+      v: function (value) { return mid - value * half * g; },
+      fv: function (value) { return mid - value * half; }
+    };
+  };
+
+  // The picture a pattern is best seen as, in a box: its path, or, when it
+  // moves along one axis only, that axis against time.
+  PW.pictureView = function (left, top, width, height, pattern, gain) {
+    PW.table(pattern);
+    if (pattern.axis >= 0) return PW.timeView(left, top, width, height, pattern.axis, gain);
+    return PW.view(left, top, width, height, pattern.components, gain);
+  };
+
   function line(ctx, view, a, b) {
-    ctx.moveTo(view.x(a[0], a[2]), view.y(a[1], a[2]));
-    ctx.lineTo(view.x(b[0], b[2]), view.y(b[1], b[2]));
+    ctx.moveTo(view.fx(a[0], a[2]), view.fy(a[1], a[2]));
+    ctx.lineTo(view.fx(b[0], b[2]), view.fy(b[1], b[2]));
   }
 
   // The [-1, 1] square, or cube in 3-D, with the axes through the origin.
   PW.drawFrame = function (ctx, view) {
+    if (view.kind === "time") return;  // its band is drawn with its curve
     ctx.lineWidth = 1;
     ctx.strokeStyle = PW.colors.axis;
     ctx.beginPath();
@@ -82,6 +113,26 @@
     });
   };
 
+  // Members of a set that shares one description get a trace colour each,
+  // evenly round the colour wheel; other patterns keep the usual grey.
+  PW.tint = function (pattern) {
+    if (!pattern.members) return undefined;
+    if (!pattern.tintRgb) pattern.tintRgb = hsl(pattern.member / pattern.members + 0.1, 0.75, 0.7);
+    return pattern.tintRgb;
+  };
+
+  PW.rgb = function (color) { return "rgb(" + color.join(",") + ")"; };
+
+  function hsl(h, s, l) {
+    var q = l < 0.5 ? l * (1 + s) : l + s - l * s, p = 2 * l - q;
+    function channel(t) {
+      t = PW.mod(t, 1);
+      var v = t < 1 / 6 ? p + (q - p) * 6 * t : t < 1 / 2 ? q : t < 2 / 3 ? p + (q - p) * (2 / 3 - t) * 6 : p;
+      return Math.round(v * 255);
+    }
+    return [channel(h + 1 / 3), channel(h), channel(h - 1 / 3)];
+  }
+
   function mix(a, b, t) {
     return "rgb(" + Math.round(a[0] + (b[0] - a[0]) * t) + "," + Math.round(a[1] + (b[1] - a[1]) * t) +
            "," + Math.round(a[2] + (b[2] - a[2]) * t) + ")";
@@ -89,12 +140,15 @@
 
   // The whole closed path. In 3-D the far parts are drawn first, thin and
   // dark, and the near parts over them, bright and thicker.
-  PW.drawTrace = function (ctx, view, pattern, weight) {
+  // `tint` (an [r, g, b]) colours the trace instead of the usual grey.
+  PW.drawTrace = function (ctx, view, pattern, weight, tint) {
     var table = PW.table(pattern), period = pattern.period;
     weight = weight || 1;
     ctx.lineJoin = ctx.lineCap = "round";
+    if (view.kind === "time") { drawTimeTrace(ctx, view, pattern, weight, tint); return; }
+    var near = tint || PW.colors.near;
     if (!view.is3d) {
-      ctx.strokeStyle = PW.colors.trace;
+      ctx.strokeStyle = tint ? PW.rgb(tint) : PW.colors.trace;
       ctx.lineWidth = 1.3 * weight;
       ctx.beginPath();
       for (var i = 0; i <= period; i++) {
@@ -115,7 +169,7 @@
       }
       for (var k = 0; k < DEPTH_STEPS; k++) {
         var t = k / (DEPTH_STEPS - 1);
-        ctx.strokeStyle = mix(PW.colors.far, PW.colors.near, t);
+        ctx.strokeStyle = mix(PW.colors.far, near, t);
         ctx.lineWidth = (0.8 + 1.3 * t) * weight;
         ctx.stroke(paths[k]);
       }
@@ -130,23 +184,89 @@
     ctx.stroke();
   };
 
-  // x, y and z against one period in a strip; beat ticks, stronger bar ticks.
-  PW.drawLanes = function (ctx, box, pattern) {
-    var table = PW.table(pattern), period = pattern.period, ppb = PW.pipsPerBeat;
+  function beatLines(ctx, box, period, top, bottom) {
+    var ppb = PW.pipsPerBeat, beatWidth = box.w * ppb / period;
+    if (beatWidth < 3) return;
+    ctx.lineWidth = 1;
+    for (var beat = 1; beat * ppb < period; beat++) {
+      var bx = Math.round(box.x + beat * beatWidth) + 0.5;
+      ctx.strokeStyle = beat % 4 === 0 ? PW.colors.bar : PW.colors.beat;
+      ctx.beginPath();
+      ctx.moveTo(bx, top);
+      ctx.lineTo(bx, bottom);
+      ctx.stroke();
+    }
+  }
+
+  // One component against time: the [-1, 1] band, beat and bar lines, the
+  // zero line, the curve in its component's colour (or the tint) and the
+  // axis letter.
+  function drawTimeTrace(ctx, view, pattern, weight, tint) {
+    var box = view.box, c = view.axis, table = PW.table(pattern);
+    ctx.fillStyle = PW.colors.lane;
+    ctx.fillRect(box.x, view.fv(1), box.w, view.fv(-1) - view.fv(1));
+    beatLines(ctx, box, pattern.period, view.fv(1), view.fv(-1));
+    ctx.strokeStyle = PW.colors.axis;
+    ctx.lineWidth = 1;
+    ctx.beginPath();
+    ctx.moveTo(box.x, Math.round(view.fv(0)) + 0.5);
+    ctx.lineTo(box.x + box.w, Math.round(view.fv(0)) + 0.5);
+    ctx.stroke();
+    ctx.strokeStyle = tint ? PW.rgb(tint) : LANE_COLORS[c];
+    ctx.lineWidth = 1.5 * weight;
+    ctx.beginPath();
+    PW.lanePath(table, c, pattern.period, box.w, function (x, v, first) {
+      if (first) ctx.moveTo(box.x + x, view.v(v)); else ctx.lineTo(box.x + x, view.v(v));
+    });
+    ctx.stroke();
+    ctx.fillStyle = LANE_COLORS[c];
+    ctx.font = "600 " + Math.round(10 + weight * 2) + "px ui-monospace, 'DejaVu Sans Mono', monospace";
+    ctx.fillText("xyz"[c] + " \u2192 time", box.x + 4, view.fv(1) + 13 + weight * 2);
+  }
+
+  // The real motion of a one-axis pattern, small: a track along its axis
+  // (across for x, up and down for y) in a strip.
+  PW.drawGauge = function (ctx, box, axis) {
     ctx.fillStyle = PW.colors.lane;
     ctx.fillRect(box.x, box.y, box.w, box.h);
-    var beatWidth = box.w * ppb / period;
+    ctx.strokeStyle = PW.colors.frame;
     ctx.lineWidth = 1;
-    if (beatWidth >= 3) {
-      for (var beat = 1; beat * ppb < period; beat++) {
-        var bx = Math.round(box.x + beat * beatWidth) + 0.5;
-        ctx.strokeStyle = beat % 4 === 0 ? PW.colors.bar : PW.colors.beat;
-        ctx.beginPath();
-        ctx.moveTo(bx, box.y);
-        ctx.lineTo(bx, box.y + box.h);
-        ctx.stroke();
-      }
-    }
+    var g = gaugeGeometry(box, axis);
+    ctx.beginPath();
+    ctx.moveTo(g.x(-1), g.y(-1));
+    ctx.lineTo(g.x(1), g.y(1));
+    ctx.stroke();
+    ctx.fillStyle = LANE_COLORS[axis];
+    ctx.font = "600 11px ui-monospace, 'DejaVu Sans Mono', monospace";
+    ctx.fillText(axis === 0 ? "x \u2194" : "y \u2195", box.x + 4, box.y + 13);
+  };
+
+  function gaugeGeometry(box, axis) {
+    var cx = box.x + box.w / 2, cy = box.y + box.h / 2;
+    var reach = axis === 0 ? box.w / 2 - 10 : box.h / 2 - 5;
+    return {
+      x: function (v) { return axis === 0 ? cx + v * reach : cx; },
+      y: function (v) { return axis === 0 ? cy : cy - v * reach; }
+    };
+  }
+
+  PW.drawGaugeMarker = function (ctx, box, axis, value) {
+    var g = gaugeGeometry(box, axis);
+    ctx.fillStyle = PW.colors.accent;
+    ctx.strokeStyle = "#101318";
+    ctx.lineWidth = 1.5;
+    ctx.beginPath();
+    ctx.arc(g.x(value), g.y(value), 4.5, 0, 2 * Math.PI);
+    ctx.fill();
+    ctx.stroke();
+  };
+
+  // x, y and z against one period in a strip; beat ticks, stronger bar ticks.
+  PW.drawLanes = function (ctx, box, pattern) {
+    var table = PW.table(pattern), period = pattern.period;
+    ctx.fillStyle = PW.colors.lane;
+    ctx.fillRect(box.x, box.y, box.w, box.h);
+    beatLines(ctx, box, period, box.y, box.y + box.h);
     var mid = box.y + box.h / 2, half = box.h / 2 - 2;
     ctx.strokeStyle = PW.colors.axis;
     ctx.beginPath();
@@ -196,6 +316,7 @@
   // 28 unless given) and, in 3-D, a drop line to the z = 0 plane.
   // style: { radius, color, trail }. Returns the position.
   PW.drawMarker = function (ctx, view, pattern, pip, style) {
+    if (view.kind === "time") return drawTimeMarker(ctx, view, pattern, pip, style);
     var radius = style.radius || 5;
     var color = style.color || PW.colors.accent;
     var trail = Math.min(pattern.period / 4, style.trail === undefined ? 28 : style.trail), steps = 8;
@@ -243,6 +364,33 @@
     ctx.stroke();
     return p;
   };
+
+  // On a value-against-time view: a playhead, and the marker on the curve.
+  function drawTimeMarker(ctx, view, pattern, pip, style) {
+    var radius = style.radius || 5, color = style.color || PW.colors.accent;
+    var p = PW.at(pattern, pip, [0, 0, 0]);
+    var x = view.t(PW.mod(pip, pattern.period) / pattern.period), y = view.v(p[view.axis]);
+    ctx.strokeStyle = color;
+    ctx.globalAlpha = 0.5;
+    ctx.lineWidth = 1;
+    ctx.beginPath();
+    ctx.moveTo(x, view.fv(1));
+    ctx.lineTo(x, view.fv(-1));
+    ctx.stroke();
+    ctx.fillStyle = color;
+    ctx.globalAlpha = 0.22;
+    ctx.beginPath();
+    ctx.arc(x, y, radius * 2, 0, 2 * Math.PI);
+    ctx.fill();
+    ctx.globalAlpha = 1;
+    ctx.strokeStyle = "#101318";
+    ctx.lineWidth = 1.5;
+    ctx.beginPath();
+    ctx.arc(x, y, radius, 0, 2 * Math.PI);
+    ctx.fill();
+    ctx.stroke();
+    return p;
+  }
 
   // The playhead on a lanes strip, with a dot on each component's curve.
   PW.drawPlayhead = function (ctx, box, pattern, pip, position) {

@@ -1,135 +1,168 @@
-// Start-up, the shared transport, the address and the one animation loop.
+// Start-up, the address and its history, and the one animation loop.
 (function (PW) {
   "use strict";
 
-  var tempoInput, tempoSlider, playButton, clockLabel, clockText = "";
-
-  // The address keeps the open pattern, its view and the tempo:
-  //   index.html#pattern=helix&view=stagger&copies=8&bpm=96
+  // The address keeps what is open, how it is shaped, and the tempo:
+  //   index.html#pattern=helix&view=stagger&copies=8&speed=2&bpm=96
+  //   index.html#compare=helix,sway&bpm=96
+  // Opening a pattern or a comparison adds a history entry, so Back closes
+  // it; every other change rewrites the current entry.
   PW.url = {
     params: function () {
       var params = new URLSearchParams();
       var pattern = PW.detail.pattern();
-      if (pattern) {
+      var comparing = PW.compare.isOpen();
+      if (comparing) {
+        params.set("compare", PW.compare.names().join(","));
+      } else if (pattern) {
         params.set("pattern", pattern.name);
         if (PW.detail.view() === "stagger") {
           params.set("view", "stagger");
           params.set("copies", String(PW.stagger.copies()));
         }
+        PW.shaping.write(params);
       }
-      if (pattern || PW.clock.bpm !== PW.startTempo) params.set("bpm", String(PW.clock.bpm));
-      return params.toString();
+      if (pattern || comparing || PW.clock.bpm !== PW.startTempo) params.set("bpm", String(PW.clock.bpm));
+      // Names are letters, digits and underscores: the commas between them need no escape.
+      return params.toString().replace(/%2C/g, ",");
+    },
+
+    address: function () {
+      var hash = PW.url.params();
+      return { hash: hash, href: location.href.split("#")[0] + (hash ? "#" + hash : "") };
     },
 
     write: function () {
-      var hash = PW.url.params();
-      var base = location.href.split("#")[0];
-      PW.byId("permalink").href = base + "#" + hash;
-      if (location.hash.slice(1) !== hash) history.replaceState(null, "", hash ? "#" + hash : base);
+      var address = PW.url.address();
+      PW.byId("permalink").href = PW.byId("compare-link").href = address.href;
+      if (location.hash.slice(1) !== address.hash) history.replaceState(history.state, "", address.href);
     },
 
-    read: function () {
+    writeSoon: function () {
+      if (pendingWrite) clearTimeout(pendingWrite);
+      pendingWrite = setTimeout(function () { pendingWrite = null; PW.url.write(); }, 250);
+    },
+
+    push: function () {
+      var address = PW.url.address();
+      PW.byId("permalink").href = PW.byId("compare-link").href = address.href;
+      if (location.hash.slice(1) !== address.hash) history.pushState({ pw: "view" }, "", address.href);
+    },
+
+    // Show what the address asks for. `everything`: also take its tempo,
+    // copies and shaping (on loading, or an address typed or followed);
+    // moving through the page's own history changes only what is open.
+    read: function (everything) {
       var params = new URLSearchParams(location.hash.slice(1));
-      if (params.has("bpm")) setTempo(params.get("bpm"), false);
-      if (params.has("copies")) PW.stagger.setCopies(params.get("copies"));
-      var pattern = PW.byName[params.get("pattern") || ""];
-      if (pattern) PW.detail.open(pattern, params.get("view") === "stagger" ? "stagger" : "detail");
-      else PW.detail.close();
+      if (everything) {
+        if (params.has("bpm")) PW.transport.setTempo(params.get("bpm"), false);
+        if (params.has("copies")) PW.stagger.setCopies(params.get("copies"));
+        if (params.has("pattern")) PW.shaping.read(params);
+      }
+      if (params.has("compare")) {
+        var names = params.get("compare").split(",").filter(Boolean);
+        var known = names.filter(function (name) { return PW.byName[name]; });
+        unknown(names.filter(function (name) { return !PW.byName[name]; }));
+        if (known.length) {
+          PW.detail.close();
+          PW.compare.open(known.map(function (name) { return PW.byName[name]; }));
+        } else {
+          closeAll();
+        }
+        return;
+      }
+      var name = params.get("pattern");
+      var pattern = name ? PW.byName[name] : null;
+      if (name) unknown(pattern ? [] : [name]);
+      if (pattern) {
+        PW.compare.close();
+        PW.detail.open(pattern, params.get("view") === "stagger" ? "stagger" : "detail");
+      } else {
+        closeAll();
+      }
     }
   };
 
   var pendingWrite = null;
-  function writeSoon() {
-    if (pendingWrite) clearTimeout(pendingWrite);
-    pendingWrite = setTimeout(function () { pendingWrite = null; PW.url.write(); }, 250);
+
+  function unknown(names) {
+    if (!names.length) return;
+    var quoted = names.map(function (name) { return "\u201c" + name + "\u201d"; }).join(", ");
+    PW.notice((names.length === 1 ? "No pattern is called " : "No patterns are called ") + quoted +
+              " in this gallery; the link may be mistyped, or for a gallery written with another library.");
   }
 
-  function setTempo(value, fromUser) {
-    if (!PW.clock.setTempo(value)) return;
-    var bpm = Math.round(PW.clock.bpm * 100) / 100;
-    PW.clock.bpm = bpm;
-    if (Number(tempoInput.value) !== bpm || document.activeElement !== tempoInput) tempoInput.value = bpm;
-    tempoSlider.value = bpm;
-    if (fromUser) writeSoon();
+  function closeAll() {
+    var closed = PW.compare.close();
+    return PW.detail.close() || closed;
   }
 
-  function setPlaying(playing) {
-    PW.clock.setPlaying(playing);
-    playButton.innerHTML = playing ? "&#10074;&#10074;" : "&#9654;";
-    playButton.setAttribute("aria-label", playing ? "Pause" : "Play");
-  }
-
-  function updateClock() {
-    var beats = Math.floor(PW.clock.beats);
-    var text = "bar " + (Math.floor(beats / 4) + 1) + " \u00b7 beat " + (PW.mod(beats, 4) + 1);
-    if (text !== clockText) {
-      clockText = text;
-      clockLabel.textContent = text;
+  // Opening from the page adds a history entry.
+  PW.show = {
+    pattern: function (pattern, view) {
+      PW.notice("");
+      PW.compare.close();
+      PW.detail.open(pattern, view);
+      PW.url.push();
+    },
+    compare: function (patterns) {
+      PW.notice("");
+      PW.detail.close();
+      PW.compare.open(patterns);
+      PW.url.push();
     }
-  }
+  };
 
-  function typing(target) {
-    return target && ["INPUT", "SELECT", "TEXTAREA"].indexOf(target.tagName) !== -1;
-  }
-
-  function initTransport() {
-    tempoInput = PW.byId("tempo");
-    tempoSlider = PW.byId("tempo-slider");
-    playButton = PW.byId("play");
-    clockLabel = PW.byId("clock");
-    tempoInput.min = tempoSlider.min = PW.MIN_TEMPO;
-    tempoInput.max = tempoSlider.max = PW.MAX_TEMPO;
-    setTempo(PW.startTempo, false);
-    tempoInput.addEventListener("input", function () {
-      if (tempoInput.value !== "" && tempoInput.checkValidity()) setTempo(tempoInput.value, true);
-    });
-    tempoInput.addEventListener("change", function () { setTempo(tempoInput.value || PW.clock.bpm, true); });
-    tempoSlider.addEventListener("input", function () { setTempo(tempoSlider.value, true); });
-    playButton.addEventListener("click", function () { setPlaying(!PW.clock.playing); });
-    PW.byId("restart").addEventListener("click", function () { PW.clock.restart(); });
-    document.addEventListener("keydown", function (event) {
-      if (event.key === "Escape" && PW.detail.isOpen()) { PW.detail.close(); return; }
-      if (typing(event.target) || event.altKey || event.ctrlKey || event.metaKey) return;
-      if (event.key === " " && !(event.target.closest && event.target.closest("button, .card"))) {
-        event.preventDefault();
-        setPlaying(!PW.clock.playing);
-      } else if (event.key === "Home") {
-        PW.clock.restart();
-      } else if (event.key === "/" && !PW.detail.isOpen()) {
-        event.preventDefault();
-        PW.filters.focusSearch();
-      }
-    });
-  }
+  // Close whatever view is open. When the page opened it, step back through
+  // history, so that Back afterwards leaves as it would have before.
+  PW.closeOverlays = function () {
+    if (!closeAll()) return;
+    if (history.state && history.state.pw === "view") history.back();
+    else PW.url.write();
+  };
 
   function frame(now) {
     PW.clock.tick(now);
+    if (PW.sound) PW.sound.pump();
     if (PW.clock.dirty) {
       PW.clock.dirty = false;
       var pip = PW.clock.pip();
-      if (PW.detail.isOpen()) PW.detail.animate(pip); else PW.cards.animate(pip);
-      updateClock();
+      if (PW.compare.isOpen()) PW.compare.animate(pip);
+      else if (PW.detail.isOpen()) PW.detail.animate(pip);
+      else PW.cards.animate(pip);
+      PW.transport.updateClock();
     }
     requestAnimationFrame(frame);
   }
 
   function start() {
     PW.loadData();
-    initTransport();
+    PW.transport.init();
     // Everything still until asked, for those who ask their system for less motion.
-    if (window.matchMedia && window.matchMedia("(prefers-reduced-motion: reduce)").matches) setPlaying(false);
+    if (window.matchMedia && window.matchMedia("(prefers-reduced-motion: reduce)").matches) {
+      PW.transport.setPlaying(false);
+    }
     PW.detail.init();
     PW.stagger.init();
+    PW.takeaway.init();
+    PW.compare.init();
+    if (PW.sound) PW.sound.init();
     var built = PW.cards.build(PW.byId("grid"));
     PW.filters.init();
+    PW.byId("notice-close").addEventListener("click", function () { PW.notice(""); });
     built.then(function () {
       requestAnimationFrame(function () {
         document.documentElement.dataset.readyMs = performance.now().toFixed(1);
         document.documentElement.dataset.state = "ready";
       });
     });
-    PW.url.read();
-    window.addEventListener("hashchange", PW.url.read);
+    history.replaceState({ pw: "base" }, "");
+    PW.url.read(true);
+    PW.url.write();
+    window.addEventListener("popstate", function (event) {
+      PW.url.read(!(event.state && event.state.pw));
+      PW.url.write();
+    });
     requestAnimationFrame(frame);
   }
 

@@ -1,12 +1,14 @@
-// The stagger view: N copies of one pattern, copy i running i/N of the
-// period later than the first (rounded to whole pips), the way one effect is
-// spread across a row of lights. Above, the copies side by side as a row of
-// fixtures; below, all of them on the pattern's own trace, and the offsets.
+// The stagger view: N copies of one pattern spread over a row, each later
+// than the one before by an even share of the phase spread (360 degrees is
+// one period; reverse and mirror as the desk sets them), the way one effect
+// is spread across a row of lights. Above, the copies side by side as a row
+// of fixtures; below, all of them on the pattern's own picture, and the
+// offsets.
 (function (PW) {
   "use strict";
 
   var ROW_HEIGHT = 260, MID = 340;
-  var row, mid, list, copiesInput, slider;
+  var row, mid, list, copiesInput, slider, spreadInput, reverseBox, mirrorBox;
   var pattern = null, copies = 8, offsets = [], colors = [];
   var rowLayers = null, rowViews = [], midLayers = null, midView = null;
 
@@ -17,12 +19,18 @@
     copiesInput.value = slider.value = copies;
   }
 
+  function showControls(state) {
+    if (document.activeElement !== spreadInput) spreadInput.value = state.spread;
+    reverseBox.checked = state.reverse;
+    mirrorBox.checked = state.mirror;
+  }
+
   function layout() {
     if (!pattern) return;
-    offsets = [];
+    var state = PW.shaping.get();
+    offsets = PW.shaping.offsets(pattern.period, copies);
     colors = [];
     for (var i = 0; i < copies; i++) {
-      offsets.push(Math.round(i * pattern.period / copies));
       colors.push("hsl(" + Math.round(i * 360 / copies + 30) % 360 + ", 85%, 64%)");
     }
     list.textContent = "";
@@ -33,13 +41,15 @@
       swatch.style.background = colors[i];
       item.appendChild(PW.el("span", "", "copy " + (i + 1)));
       var beats = Math.round(offset / PW.pipsPerBeat * 1000) / 1000;
-      var text = "+" + offset + " pips \u00b7 " + beats + (beats === 1 ? " beat" : " beats");
+      var degrees = Math.round(offset / pattern.period * 3600) / 10;
+      var text = "+" + offset + " pips \u00b7 " + beats + (beats === 1 ? " beat" : " beats") +
+                 " \u00b7 " + degrees + "\u00b0";
       item.appendChild(PW.el("span", "", text));
       list.appendChild(item);
     });
 
     release();
-    var width = Math.max(300, Math.round(row.getBoundingClientRect().width) || 900);
+    var width = Math.max(240, Math.round(row.getBoundingClientRect().width) || 900);
     rowLayers = PW.layers(row, width, ROW_HEIGHT);
     // Copies stand evenly along the row, far enough from its ends that the
     // outermost ones stay inside however far they swing.
@@ -49,7 +59,7 @@
     var ctx = rowLayers.still.getContext("2d");
     rowViews = offsets.map(function (_offset, i) {
       var cx = reach + cell * i, cy = ROW_HEIGHT / 2;
-      var view = PW.view(cx - reach, cy - reach, 2 * reach, 2 * reach, pattern.components);
+      var view = PW.view(cx - reach, cy - reach, 2 * reach, 2 * reach, pattern.components, state.size);
       ctx.strokeStyle = PW.colors.frame;
       ctx.lineWidth = 1;
       ctx.beginPath();
@@ -61,11 +71,13 @@
       return view;
     });
 
-    midLayers = PW.layers(mid, MID, MID);
-    midView = PW.view(8, 8, MID - 16, MID - 16, pattern.components);
+    var size = Math.max(200, Math.min(MID, Math.floor(mid.parentNode.getBoundingClientRect().width) || MID));
+    mid.style.width = mid.style.height = size + "px";
+    midLayers = PW.layers(mid, size, size);
+    midView = PW.pictureView(8, 8, size - 16, size - 16, pattern, state.size);
     var mctx = midLayers.still.getContext("2d");
     PW.drawFrame(mctx, midView);
-    PW.drawTrace(mctx, midView, pattern, 1.2);
+    PW.drawTrace(mctx, midView, pattern, 1.2, PW.tint(pattern));
     PW.clock.dirty = true;
   }
 
@@ -82,13 +94,27 @@
       list = PW.byId("stagger-offsets");
       copiesInput = PW.byId("stagger-copies");
       slider = PW.byId("stagger-slider");
+      spreadInput = PW.byId("stagger-spread");
+      reverseBox = PW.byId("stagger-reverse");
+      mirrorBox = PW.byId("stagger-mirror");
       var changed = function (event) {
         setCopies(event.target.value);
         layout();
+        PW.takeaway.refresh();
         PW.url.write();
       };
       copiesInput.addEventListener("change", changed);
       slider.addEventListener("input", changed);
+      spreadInput.addEventListener("change", function () { PW.shaping.set({ spread: spreadInput.value }); });
+      spreadInput.addEventListener("input", function () {
+        if (spreadInput.value !== "" && spreadInput.checkValidity()) PW.shaping.set({ spread: spreadInput.value });
+      });
+      reverseBox.addEventListener("change", function () { PW.shaping.set({ reverse: reverseBox.checked }); });
+      mirrorBox.addEventListener("change", function () { PW.shaping.set({ mirror: mirrorBox.checked }); });
+      PW.shaping.onChange(function (state) {
+        showControls(state);
+        if (pattern) layout();
+      });
       window.addEventListener("resize", function () { if (pattern) layout(); });
     },
 
@@ -107,6 +133,7 @@
 
     animate: function (pip) {
       if (!pattern) return;
+      pip = PW.shaping.pip(pip);
       var ctx = PW.clear(rowLayers.live);
       var point = [0, 0, 0];
       ctx.strokeStyle = "rgba(231, 234, 238, 0.35)";

@@ -72,6 +72,19 @@
     PW.release(layers.live);
   };
 
+  // "3/8": the beat of the pattern's cycle at `pip`, of how many.
+  PW.beatOf = function (pattern, pip) {
+    var beats = Math.round(pattern.period / PW.pipsPerBeat * 1e6) / 1e6;
+    return (Math.floor(PW.mod(pip, pattern.period) / PW.pipsPerBeat) + 1) + "/" + Math.ceil(beats);
+  };
+
+  // A short message at the top of the page, until dismissed or replaced.
+  PW.notice = function (text) {
+    var box = PW.byId("notice");
+    PW.byId("notice-text").textContent = text || "";
+    box.hidden = !text;
+  };
+
   PW.mod = function (value, period) {
     var r = value % period;
     return r < 0 ? r + period : r;
