@@ -130,10 +130,13 @@ class Show:
     def run(self, duration=None):
         period = 1.0 / self.rig.fps
         start = self.now()
+        # Frames fall due at start + n * period, counted rather than summed, so
+        # rounding never adds up into drift or an extra frame.
+        n = 0
         due = start
         stats = self.stats
         while not self._stop.is_set():
-            if duration is not None and due - start >= duration:
+            if duration is not None and n * period >= duration:
                 break
             wait = due - self.now()
             if wait > 0:
@@ -145,11 +148,13 @@ class Show:
             stats.add(began, lateness, time.thread_time() - cpu_began)
             if lateness > period / 2:
                 stats.late += 1
-            due += period
+            n += 1
+            due = start + n * period
             if began - due >= period:
                 missed = math.floor((began - due) / period)
                 stats.skipped += missed
-                due += missed * period
+                n += missed
+                due = start + n * period
         self._stop.set()
 
     @property
