@@ -5,6 +5,7 @@ from ..model import Pack
 
 
 def all_packs() -> List[Pack]:
-    from . import atlas, expansion, initial
+    from . import atlas, club, dancefloor, expansion, initial
 
-    return [initial.PACK, expansion.PACK, atlas.build_pack()]
+    return [initial.PACK, expansion.PACK, atlas.build_pack(), club.build_pack(),
+            dancefloor.build_pack()]
