@@ -2,10 +2,13 @@
 
     pulsework-gallery [--out DIR_OR_FILE] [--library FILE] [--tempo BPM]
 
-or, from Python, `write_gallery("pulsework-gallery")`.
+or, from Python, `write_gallery("pulsework-gallery")`. `drum_programmes()` gives
+the drum programmes that the club and dancefloor packs are read from.
 """
 from .collect import GalleryError
 from .gallery import DEFAULT_OUT, DEFAULT_TEMPO, write_gallery
 from .library_file import LibraryFileError
+from .programmes import drum_programmes
 
-__all__ = ["DEFAULT_OUT", "DEFAULT_TEMPO", "GalleryError", "LibraryFileError", "write_gallery"]
+__all__ = ["DEFAULT_OUT", "DEFAULT_TEMPO", "GalleryError", "LibraryFileError", "drum_programmes",
+           "write_gallery"]

@@ -1,9 +1,11 @@
 """Command line of the generator."""
 import argparse
+import os
 import time
 from typing import List, Sequence
 
-from .emit import BuiltPack, emit, row_bytes
+from .emit import BuiltPack, emit, row_bytes, write_if_changed
+from .export import FILE_NAME as GROOVES_FILE, grooves_json
 from .finish import TableError, check_packs, finish_rows
 from .packs import all_packs
 
@@ -47,8 +49,10 @@ def main(argv: Sequence[str]) -> int:
     )
     args = parser.parse_args(argv)
     started = time.perf_counter()
+    programmes = grooves_json()  # checks every drum programme before any table is built
     built = build(all_packs())
     digests = emit(args.out, built)
+    write_if_changed(os.path.join(args.out, GROOVES_FILE), programmes)
     if args.record_digests:
         record_digests(args.record_digests, built, digests)
     if not args.quiet:

@@ -82,13 +82,18 @@ def parse_at(text: str) -> Fraction:
     pip = Fraction((int(bar) - 1) * BAR + (int(beat) - 1) * PIPS_PER_BEAT
                    + (int(sixteenth) - 1) * SIXTEENTH)
     if sign:
+        if denominator is not None and int(denominator) == 0:
+            raise ValueError("position %r divides by zero" % text)
         offset = Fraction(int(numerator), int(denominator or 1))
         pip += offset if sign == "+" else -offset
     return pip
 
 
 def parse_fraction(text: str) -> Fraction:
-    return Fraction(text)  # "24", "3/2": exact
+    try:
+        return Fraction(text)  # "24", "3/2": exact
+    except ZeroDivisionError:
+        raise ValueError("%r divides by zero" % text) from None
 
 
 def load_events(name: str, period: int) -> Tuple[Event, ...]:
@@ -96,18 +101,20 @@ def load_events(name: str, period: int) -> Tuple[Event, ...]:
     events = []
     for number, fields in read_table(*parts):
         where = "%s:%d" % (parts[-1], number)
+        if not 3 <= len(fields) <= 5:
+            raise ValueError("%s: expected lane, at, velocity [, note, length]" % where)
+        lane, at, velocity, *pitch = fields
+        if lane not in LANES:
+            raise ValueError("%s: unknown lane %r" % (where, lane))
+        if len(pitch) not in (0, 2) or bool(pitch) != (lane in PITCHED):
+            raise ValueError("%s: the bass lane, and only it, gives a note and a length" % where)
         try:
-            lane, at, velocity, *pitch = fields
             pip = parse_at(at)
             event = Event(lane, pip, float(velocity),
                           int(pitch[0]) if pitch else None,
                           parse_fraction(pitch[1]) if pitch else None)
         except ValueError as error:
             raise ValueError("%s: %s" % (where, error)) from None
-        if lane not in LANES:
-            raise ValueError("%s: unknown lane %r" % (where, lane))
-        if len(pitch) not in (0, 2) or bool(pitch) != (lane in PITCHED):
-            raise ValueError("%s: the bass lane, and only it, gives a note and a length" % where)
         if not 0 <= pip < period:
             raise ValueError("%s: pip %s outside the period of %d" % (where, pip, period))
         if not 0.0 < event.velocity <= 1.0:
