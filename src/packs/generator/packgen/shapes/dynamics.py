@@ -3,17 +3,18 @@ spring and the ricochet."""
 import math
 
 from ..model import Rows
-from .common import anchors, gaps, hand_sides, offbeat_sides, rows
+from .common import anchors, detail, gaps, hand_sides, rows
 from .response import add, chain, fit, peak, respond, ring, sine_ease, smootherstep
-from .score import Score
+from .score import HAT_LANES, Score
 
 TREMOR = ring(8.0, 10.0, 36.0)
 
 
 def flutter(score: Score, dims: int) -> Rows:
     """A wide arc swung between the kick (one side) and the snare (the
-    other), bowing forward in depth as it crosses; every hat or shaker hit
-    sets off a small fast tremor, up and down and in depth, riding the arc."""
+    other), bowing up and forward as it crosses; every hat or shaker hit
+    (and, more softly, every other colour hit) sets off a small fast tremor,
+    up and down and in depth, riding the arc."""
     period = score.period
     sweep = [(h.pip, -1.0) for h in score.mains(score.kick)]
     sweep += [(h.pip, 1.0) for h in score.mains(score.backbeat)]
@@ -28,12 +29,15 @@ def flutter(score: Score, dims: int) -> Rows:
     if max(arc) == min(arc):  # one side only: swing out and back between its hits
         arc = chain(period, [(p, 0.78 * (1 if k % 2 else -1)) for k, (p, _s) in enumerate(keys)]
                     + [(keys[0][0] + period / 2.0, 0.78)], sine_ease)
-    hats = [(h.pip, h.weight) for h in score.hats]
-    tremor = peak(respond(period, hats, TREMOR), 1.0)
-    tremor_z = peak(respond(period, [(p + 3.0, w) for p, w in hats], TREMOR), 1.0)
+    shakes = [(h.pip, h.weight) for h in score.hats]
+    shakes += [(float(e.pip), 0.7 * e.velocity) for e in score.colour if e.lane not in HAT_LANES]
+    tremor = [math.tanh(v) for v in respond(period, shakes, TREMOR)]
+    tremor_z = [math.tanh(v) for v in respond(period, [(p + 3.0, w) for p, w in shakes], TREMOR)]
+    ripple = detail(score)
     x = arc
-    y = [0.16 * t + 0.32 * (1.0 - (a / 0.78) ** 2) - 0.12 for a, t in zip(arc, tremor)]
-    z = [0.55 * (1.0 - (a / 0.78) ** 2) - 0.2 + 0.16 * t for a, t in zip(arc, tremor_z)]
+    y = [0.2 * t + 0.3 * (1.0 - (a / 0.78) ** 2) - 0.1 for a, t in zip(arc, tremor)]
+    z = [0.45 * (1.0 - (a / 0.78) ** 2) - 0.2 + 0.16 * t + 0.22 * c
+         for a, t, c in zip(arc, tremor_z, ripple)]
     return rows(x, y, z, dims)
 
 
@@ -97,4 +101,8 @@ def ricochet(score: Score, dims: int) -> Rows:
             keys[axis].append((h.pip, 0.45 * rest[axis] * reach))
             keys[axis].append((h.pip + arrive, target[axis] * reach))
     x, y, z = (chain(period, k, smootherstep) for k in keys)
+    # The colour lanes rattle the ball across its line of flight.
+    ripple = detail(score)
+    x = [a + 0.2 * c for a, c in zip(x, ripple)]
+    z = [a - 0.2 * c for a, c in zip(z, ripple)]
     return rows(x, y, z, dims)

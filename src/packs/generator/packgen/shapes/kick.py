@@ -1,7 +1,7 @@
 """Kick-led shapes: the bounce (a downstroke on every kick) and the surge
 (a thrust through depth on every kick)."""
 from ..model import Rows
-from .common import gaps, offbeat_sides, rows
+from .common import detail, gaps, offbeat_sides, rows
 from .response import add, chain, fit, hold, peak, respond, swell
 from .score import Score
 
@@ -74,8 +74,8 @@ def bounce(score: Score, dims: int) -> Rows:
 def surge(score: Score, dims: int) -> Rows:
     """Every kick thrusts forward through depth: a slow draw back after the
     kick, then a quick thrust that peaks on the next one. Snares lift (a
-    contrasting rise and a slow settle) and the hats add small side-to-side
-    detail."""
+    contrasting rise and a slow settle) and the hats and the other colour
+    lanes add small side-to-side detail."""
     period = score.period
     thrust = lambda h: 0.55 + 0.45 * h.weight  # noqa: E731
     z = kick_chain(score, thrust, lambda h, gap: thrust(h) - rebound(gap), 0.68)
@@ -84,8 +84,5 @@ def surge(score: Score, dims: int) -> Rows:
     y = respond(period, [(h.pip, h.weight * (0.45 if h.ghost else 1.0)) for h in snares],
                 swell(10.0, 44.0, 150.0))
     y = fit(y, -0.45, 0.75)
-    hats = score.hats
-    x = respond(period, [(h.pip, s * h.weight) for h, s in zip(hats, offbeat_sides(hats))],
-                swell(4.0, 10.0, 30.0))
-    x = peak(x, 0.45)
+    x = peak(detail(score), 0.5)
     return rows(x, y, z, dims)

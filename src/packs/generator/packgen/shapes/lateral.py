@@ -2,7 +2,7 @@
 Each main snare or clap sends the body to a side, the sides alternating as a
 drummer's hands do."""
 from ..model import Rows
-from .common import gaps, hand_sides, offbeat_sides, rows
+from .common import detail, gaps, hand_sides, offbeat_sides, rows
 from .kick import bass_depth
 from .response import add, bump, chain, fit, peak, respond, smooth, stroke, swell
 from .score import Score
@@ -18,16 +18,10 @@ def hand_mains(hits):
     return mains or list(zip(hits, sides)), sides
 
 
-def hat_ticks(score: Score, kernel):
-    """The hats' own small motion: on-beat hits one way, off-beat the other."""
-    hats = score.hats
-    return respond(score.period, [(h.pip, s * h.weight) for h, s in zip(hats, offbeat_sides(hats))],
-                   kernel)
-
-
 def step(score: Score, dims: int) -> Rows:
     """A lateral step to alternating sides that lands on each main snare or
-    clap, then a hold there while the hats shuffle the feet; ghost notes
+    clap, then a hold there while the hats and the other colour lanes
+    shuffle the feet; ghost notes
     feint toward the other side. Kicks dip the body and each step lifts it
     on the way over. In depth the bass holds forward (the percussion leans
     where there is none)."""
@@ -50,11 +44,10 @@ def step(score: Score, dims: int) -> Rows:
     feints = [(h.pip, -s * h.weight) for h, s in zip(hits, sides) if h.ghost]
     if feints:
         x = [a + 0.35 * b for a, b in zip(x, respond(period, feints, stroke(6.0, 20.0)))]
-    shuffle = hat_ticks(score, stroke(5.0, 12.0))
-    top = max(abs(v) for v in shuffle) or 1.0
-    x = fit([a + 0.16 * b / top for a, b in zip(x, shuffle)], -0.86, 0.86)
+    shuffle = detail(score)
+    x = fit([a + 0.24 * b for a, b in zip(x, shuffle)], -0.86, 0.86)
     y = respond(period, [(h.pip, -h.weight) for h in score.kick], swell(6.0, 22.0, 64.0))
-    y = [a + 0.3 * abs(b) / top for a, b in zip(y, shuffle)]
+    y = [a + 0.4 * abs(b) for a, b in zip(y, shuffle)]
     for pip, half in lifts:
         add(y, pip, 0.8, bump(half))
     y = fit(y, -0.7, 0.6)
@@ -73,8 +66,8 @@ def step(score: Score, dims: int) -> Rows:
 def recoil(score: Score, dims: int) -> Rows:
     """The snare pushes the body sideways (sides by hand) and holds it out;
     the kick counters downward; a dotted eighth later an echo draws each
-    push back past the centre and pulls back in depth, where the hats tick
-    the body forward."""
+    push back past the centre and pulls back in depth, where the hats and
+    the other colour lanes tick the body to and fro."""
     period = score.period
     hits = score.backbeat
     sides = hand_sides(hits)
@@ -89,9 +82,8 @@ def recoil(score: Score, dims: int) -> Rows:
     lift = respond(period, [(p + ECHO, 0.5 * a) for p, a in kicks], echo)
     y = fit([a + b for a, b in zip(y, lift)], -0.85, 0.45)
     z = respond(period, [(p + ECHO, -abs(a)) for p, a in side_hits + kicks], swell(12.0, 30.0, 90.0))
-    ticks = respond(period, [(h.pip, h.weight) for h in score.hats], swell(3.0, 8.0, 24.0))
-    top = (max(ticks) or 1.0) / (max(abs(v) for v in z) or 1.0)
-    z = fit([a + 0.45 * t / top for a, t in zip(z, ticks)], -0.75, 0.45)
+    depth = max(abs(v) for v in z)
+    z = fit([a + 0.45 * depth * t for a, t in zip(z, detail(score))], -0.75, 0.45)
     return rows(x, y, z, dims)
 
 
@@ -99,7 +91,7 @@ def slalom(score: Score, dims: int) -> Rows:
     """S-shaped travel: the body traverses from side to side and cuts back
     at each main snare or clap (the turn lands on the hit); every kick lifts
     it, and depth runs against the lateral motion, switching at each
-    cutback; the hats chatter the edges."""
+    cutback; the hats and the other colour lanes chatter the edges."""
     period = score.period
     mains, sides = hand_mains(score.backbeat)
     traverse = chain(period, [(h.pip, s * (0.75 + 0.25 * h.weight)) for h, s in mains],
@@ -110,10 +102,10 @@ def slalom(score: Score, dims: int) -> Rows:
         x = [a + 0.25 * b for a, b in zip(x, respond(period, ghosts, stroke(4.0, 14.0)))]
     x = fit(x, -0.86, 0.86)
     velocity = smooth([x[(i + 1) % period] - x[i - 1] for i in range(period)], 3)
-    chatter = hat_ticks(score, stroke(3.0, 9.0))
-    top = max(abs(v) for v in chatter) or 1.0
     scale = max(abs(v) for v in velocity)
-    z = fit([-v / scale + 0.3 * c / top for v, c in zip(velocity, chatter)], -0.72, 0.72)
+    chatter = detail(score)
+    z = fit([-v / scale + 0.55 * c for v, c in zip(velocity, chatter)], -0.72, 0.72)
     y = respond(period, [(h.pip, h.weight) for h in score.kick], swell(8.0, 26.0, 80.0))
-    y = fit(y, -0.55, 0.8)
+    top = max(y)
+    y = fit([a + 0.3 * top * abs(c) for a, c in zip(y, chatter)], -0.55, 0.8)
     return rows(x, y, z, dims)

@@ -5,8 +5,8 @@ from dataclasses import replace
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
-from .common import anchors, rows
-from .response import TAU, bump, fit, phase, respond, sine_ease, stairs, swell
+from .common import anchors, detail, rows
+from .response import TAU, bump, fit, paced, phase, respond, stroke, swell
 from .score import Score
 
 SIXTEENTH = 16
@@ -37,24 +37,30 @@ def crossing_grid(score: Score):
 
 def figure8(score: Score, dims: int) -> Rows:
     """Two lobes crossing at the centre, the crossings placed on the
-    backbeat; the lobes swell at each kick and the snare lifts the crossing.
-    In depth the two strands pass the crossing at different depths, woven
-    over and under."""
+    backbeat; between crossings the travel hurries at each hit, the lobes
+    swell at each kick (and bass note) and the snare lifts the crossing. In
+    depth the two strands pass the crossing at different depths, woven over
+    and under, and the colour lanes ripple the weave."""
     period = score.period
     cycle, offset = crossing_grid(score)
-    size = fit(respond(period, [(h.pip, h.weight) for h in score.kick], swell(20.0, 50.0, 140.0)),
-               0.62, 1.0)
+    crossings = [offset + k * cycle / 2.0 for k in range(2 * period // cycle)]
+    weight = {"kick": 1.0, "snare": 0.7, "clap": 0.7}
+    hits = [(h.pip, h.weight * weight.get(h.lane, 0.45)) for h in score.everything]
+    lobe = paced(period, crossings, [0.3 + v for v in respond(period, hits, stroke(4.0, 12.0))])
+    swells = [(h.pip, h.weight) for h in score.kick]
+    if score.has_bass:
+        swells += [(h.pip, 0.6 * h.weight) for h in score.bass]
+    size = fit(respond(period, swells, swell(16.0, 40.0, 120.0)), 0.6, 1.0)
     lift = respond(period, [(h.pip, h.weight * (0.4 if h.ghost else 1.0)) for h in score.backbeat],
                    bump(24.0))
     top = max(lift) or 1.0
-    weave = fit(respond(period, [(h.pip, h.weight) for h in score.hats], swell(8.0, 24.0, 72.0)),
-                0.35, 1.0)
+    ripple = detail(score)
     x, y, z = [], [], []
     for i in range(period):
-        a = TAU * (i - offset) / cycle
+        a = math.pi * lobe[i]
         x.append(0.86 * size[i] * math.sin(a))
         y.append(0.5 * size[i] * math.sin(2.0 * a) + 0.3 * lift[i] / top - 0.1)
-        z.append(0.7 * math.cos(a) * weave[i])
+        z.append(0.5 * math.cos(a) + 0.35 * ripple[i])
     return rows(x, y, z, dims)
 
 
@@ -90,10 +96,10 @@ LENGTH = 1.22
 
 def pendulum(score: Score, dims: int) -> Rows:
     """A bob hanging below its pivot: it swings out to one side on each
-    main kick or snare and to the other on the next (turning exactly on the
-    hits, so closer hits swing it faster), the swing widening at loud hits
-    and dying back between them; snares set it circling a little in
-    depth."""
+    main kick or snare and to the other on the next, turning exactly on the
+    hits; between turns it hurries where the other lanes play, and the
+    swing widens at loud hits and with the colour lanes, dying back between
+    them. The colour lanes and the snare also swing it a little in depth."""
     period = score.period
     main = score.mains(score.kick) + score.mains(score.backbeat)
     turns = anchors(main, 28.0, period)
@@ -101,17 +107,23 @@ def pendulum(score: Score, dims: int) -> Rows:
         turns.remove(min(turns, key=lambda h: (h.weight, h.pip)))
     if len(turns) < 2:  # a single hit: turn on it and half a period later
         turns = turns + [replace(turns[0], pip=(turns[0].pip + period / 2.0) % period)]
-    swing = stairs(period, [h.pip for h in turns], sine_ease)
-    push = [(h.pip, h.weight) for h in turns]
-    push += [(h.pip, 0.3 * h.weight) for h in score.hats]
-    reach = fit(respond(period, push, swell(10.0, 70.0, 200.0)), 0.5, 0.8)
-    circle = respond(period, [(h.pip, h.weight) for h in score.percussion], swell(10.0, 60.0, 160.0))
-    circle = fit(circle, 0.08, 0.3)
+    ripple = detail(score)
+    # Other hits hurry the swing; the turns themselves stay unhurried, as a
+    # weight slows at the top of its swing.
+    at_turns = {round(h.pip, 6) for h in turns}
+    others = [(h.pip, h.weight) for h in score.everything if round(h.pip, 6) not in at_turns]
+    hurry = respond(period, others, stroke(4.0, 12.0))
+    swing = paced(period, [h.pip for h in turns], [0.4 + v for v in hurry])
+    push = respond(period, [(h.pip, h.weight) for h in turns], swell(10.0, 70.0, 200.0))
+    top = max(push)
+    reach = fit([p / top + 0.5 * abs(c) for p, c in zip(push, ripple)], 0.4, 0.8)
+    circle = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(10.0, 60.0, 160.0))
+    top = max(circle) or 1.0
     x, y, z = [], [], []
     for i in range(period):
-        psi = math.pi * swing[i] + math.pi / 2.0
-        alpha = reach[i] * math.sin(psi)
-        beta = circle[i] * math.cos(psi) if dims == 3 else 0.0
+        psi = math.pi * swing[i]
+        alpha = reach[i] * math.cos(psi)
+        beta = (0.22 * circle[i] / top * math.sin(psi) + 0.2 * ripple[i]) if dims == 3 else 0.0
         x.append(LENGTH * math.sin(alpha) * math.cos(beta))
         y.append(PIVOT - LENGTH * math.cos(alpha) * math.cos(beta))
         z.append(LENGTH * math.sin(beta))

@@ -2,7 +2,7 @@
 import math
 
 from ..model import Rows
-from .common import rows
+from .common import detail, rows
 from .response import TAU, add, fit, hold, phase, respond, stroke, swell
 from .score import Score
 
@@ -27,7 +27,9 @@ def bass_notes(score: Score):
 def glide(score: Score, dims: int) -> Rows:
     """One continuous path over the whole period (a single wide loop round
     the centre with a slow depth arc), pushed outward at every bass onset and
-    held out while the note sounds; higher notes reach further."""
+    held out while the note sounds; higher notes reach further and rise in
+    depth. The percussion carries it along faster where it plays, and the
+    colour lanes ripple it."""
     period = score.period
     excursion = [0.0] * period
     lift = [0.0] * period
@@ -35,7 +37,8 @@ def glide(score: Score, dims: int) -> Rows:
         k = hold(10.0, max(2.0, length - 16.0), 22.0)
         add(excursion, pip, weight * (0.75 + 0.25 * height), k)
         add(lift, pip, weight * (0.4 + 0.6 * (height + 1.0) / 2.0), k)
-    excursion = fit(excursion, 0.0, 0.34)
+    excursion = fit(excursion, 0.0, 0.4)
+    ripple = detail(score)
     # The percussion carries the glide along: it travels faster where they play.
     perc = respond(period, [(h.pip, h.weight) for h in score.percussion], swell(6.0, 16.0, 48.0))
     top = max(perc) or 1.0
@@ -43,10 +46,10 @@ def glide(score: Score, dims: int) -> Rows:
     x, y, z = [], [], []
     for i, u in enumerate(travel):
         t = TAU * u
-        r = 0.5 + 0.08 * math.cos(2.0 * t) + excursion[i]
+        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.08 * ripple[i]
         x.append(r * math.cos(t + math.pi / 2.0))
-        y.append(0.85 * r * math.sin(t + math.pi / 2.0))
-        z.append(0.6 * math.sin(t) + 0.4 * lift[i])
+        y.append(0.9 * r * math.sin(t + math.pi / 2.0))
+        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.3 * ripple[i])
     z = fit(z, -0.7, 0.75)
     return rows(x, y, z, dims)
 

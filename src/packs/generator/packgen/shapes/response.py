@@ -8,6 +8,7 @@ loop: a response that runs past the end of the period carries on from row 0,
 so the tails of the previous cycle meet the start of the next.
 """
 import math
+from bisect import bisect_right
 from itertools import accumulate
 from typing import Callable, Dict, Iterable, List, Sequence, Tuple
 
@@ -189,6 +190,33 @@ def stairs(period: int, pips: Sequence[float], ease=smootherstep) -> List[float]
             j += 1
         a, b = closed[j], closed[j + 1]
         out.append(j - 1 + ease((i - a) / (b - a)))
+    return out
+
+
+def paced(period: int, pips: Sequence[float], speed: Sequence[float]) -> List[float]:
+    """Like ``stairs``, a phase through k at the k-th of the sorted pips,
+    but between two of them it advances in proportion to ``speed`` (which
+    must stay positive): key moments stay on their pips while the motion
+    between them hurries where the speed is high."""
+    pips = sorted(p % period for p in pips)
+    n = len(pips)
+    sums = [0.0] + list(accumulate(speed))  # sums[i]: the speed before row i
+    total = sums[-1]
+
+    def before(t: float) -> float:
+        """Accumulated speed before pip t (0 <= t < 2 period), linear within a row."""
+        cycles, r = divmod(t, period)
+        i = int(r)
+        return cycles * total + sums[i] + (r - i) * speed[i]
+
+    marks = [before(p) for p in pips] + [before(pips[0] + period)]
+    ends = pips + [pips[0] + period]
+    out = []
+    for i in range(period):
+        t = i if i >= pips[0] else i + period
+        j = bisect_right(ends, t) - 1
+        value = j + (sums[i] + (total if t >= period else 0.0) - marks[j]) / (marks[j + 1] - marks[j])
+        out.append(value - n if t >= period else value)
     return out
 
 

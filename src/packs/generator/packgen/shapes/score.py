@@ -4,9 +4,9 @@ Shapes do not read lanes directly: they ask for the kick, the backbeat
 (snare or clap), the percussion (hats, shakers, hand drums, toms), the hats
 and shakers alone, and the bass. Where a groove lacks the lane that leads a
 role, the role takes the nearest stand-in and says so in ``stand_ins``:
-the kick for the bass, clap or rim for the snare, any percussion for the
-hats, and, in a kick-only programme, the kick itself (on beats 2 and 4 for
-the backbeat).
+the kick for the bass, clap or rim (or the clave, the rim's nearest kin)
+for the snare, any percussion for the hats, and, in a kick-only
+programme, the kick itself (on beats 2 and 4 for the backbeat).
 """
 import math
 from dataclasses import dataclass
@@ -70,18 +70,18 @@ class Score:
         snare = groove.lane("snare", "clap")
         rim = groove.lane("rim")
         mains = sum(1 for e in snare if not e.ghost)
-        if rim and sum(1 for e in rim if not e.ghost) > mains:
+        rim_mains = sum(1 for e in rim if not e.ghost)
+        if rim_mains > max(mains, 1):
             snare = snare + rim  # the rim leads
             if not mains:
                 self._stand_in("snare", "rim")
+        elif not snare and len(groove.lane("clave")) >= 2:
+            snare = groove.lane("clave")  # the clave's click is the rim's nearest kin
+            self._stand_in("snare", "clave")
         elif not snare:
-            if rim:
-                snare = rim
-                self._stand_in("snare", "rim")
-            else:
-                snare = [e for e in kick if float(e.pip) % (2 * PIPS_PER_BEAT) >= PIPS_PER_BEAT]
-                snare = snare or kick[len(kick) // 2:]
-                self._stand_in("snare", "kick on beats 2 and 4")
+            snare = [e for e in kick if float(e.pip) % (2 * PIPS_PER_BEAT) >= PIPS_PER_BEAT]
+            snare = snare or kick[len(kick) // 2:]
+            self._stand_in("snare", "kick on beats 2 and 4")
         elif not groove.has("snare"):
             self._stand_in("snare", "clap")
         self.backbeat = merged(snare)
@@ -110,6 +110,11 @@ class Score:
         self.has_bass = groove.has("bass")
         # Everything that is not the kick: what adds accents to a kick-led motion.
         self.others = merged([e for e in groove.events if e.lane not in ("kick", "bass")])
+        # The colour around kick and backbeat: hats, shakers, hand drums,
+        # toms, bells, the bass, the rim where it does not lead, and the
+        # ghost notes; lane by lane, unmerged.
+        lead = {"kick", "snare", "clap"} | {h.lane for h in self.backbeat}
+        self.colour = [e for e in groove.events if e.lane not in lead or (e.ghost and e.lane != "kick")]
         self.everything = merged(groove.events)
 
     def _stand_in(self, role: str, lane: str) -> None:
