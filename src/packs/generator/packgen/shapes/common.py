@@ -1,7 +1,7 @@
 """What several shapes share: which side a hit goes to, the anchors of a
 phrase, and the last steps from components to rows."""
 import math
-from typing import List, Sequence, Tuple
+from typing import List, Sequence
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
@@ -33,6 +33,8 @@ def hand_sides(hits: Sequence[Hit]) -> List[float]:
     a ghost note falls to the free hand, opposite the main stroke before
     it."""
     mains = [h for h in hits if not h.ghost] or list(hits)
+    if not mains:
+        return []
     side_of = {id(h): (1.0 if k % 2 == 0 else -1.0) for k, h in enumerate(mains)}
     sides = []
     last = side_of[id(mains[-1])]  # the loop closes: before the first main, the last one
@@ -62,14 +64,13 @@ def gaps(hits: Sequence[Hit], period: int) -> List[float]:
 
 
 def limit_steps(values: List[float]) -> List[float]:
-    """Scales a component about its mean just enough that no step between
-    rows, the wrap included, exceeds the limit."""
+    """Scales a component toward 0 (its rest) just enough that no step
+    between rows, the wrap included, exceeds the limit."""
     step = max(abs(values[i] - values[i - 1]) for i in range(len(values)))
     if step <= STEP_LIMIT:
         return values
     k = STEP_LIMIT / step
-    mean = (max(values) + min(values)) / 2.0
-    return [mean + (v - mean) * k for v in values]
+    return [v * k for v in values]
 
 
 def within_range(values: List[float]) -> List[float]:
@@ -87,11 +88,6 @@ def rows(x: Sequence[float], y: Sequence[float], z: Sequence[float], dims: int) 
         return [(a, b, 0.0) for a, b in zip(x, y)]
     z = within_range(limit_steps(list(z)))
     return list(zip(x, y, z))
-
-
-def polar(radius: Sequence[float], angle: Sequence[float]) -> Tuple[List[float], List[float]]:
-    return ([r * math.cos(a) for r, a in zip(radius, angle)],
-            [r * math.sin(a) for r, a in zip(radius, angle)])
 
 
 # How each lane colours a motion: its weight, its response and which way it

@@ -4,7 +4,7 @@ import math
 
 from ..model import Rows
 from .common import anchors, detail, gaps, hand_sides, rows
-from .response import add, chain, fit, peak, respond, ring, sine_ease, smootherstep
+from .response import add, chain, peak, respond, ring, sine_ease, smootherstep
 from .score import HAT_LANES, Score
 
 TREMOR = ring(8.0, 10.0, 36.0)
@@ -12,12 +12,14 @@ TREMOR = ring(8.0, 10.0, 36.0)
 
 def flutter(score: Score, dims: int) -> Rows:
     """A wide arc swung between the kick (one side) and the snare (the
-    other), bowing up and forward as it crosses; every hat or shaker hit
+    other, reaching furthest on the lead hand), bowing up and forward as it
+    crosses; every hat or shaker hit
     (and, more softly, every other colour hit) sets off a small fast tremor,
     up and down and in depth, riding the arc."""
     period = score.period
     sweep = [(h.pip, -1.0) for h in score.mains(score.kick)]
-    sweep += [(h.pip, 1.0) for h in score.mains(score.backbeat)]
+    snares = score.backbeat
+    sweep += [(h.pip, 1.0 if s > 0 else 0.6) for h, s in zip(snares, hand_sides(snares)) if not h.ghost]
     sweep.sort()
     keys = []
     for pip, side in sweep:
@@ -43,10 +45,10 @@ def flutter(score: Score, dims: int) -> Rows:
 
 SPRINGS = {
     # role: (axis, ring cycle, decay, length, gain); all in pips
-    "kick": (1, 30.0, 22.0, 120.0, -1.0),
-    "backbeat": (0, 26.0, 20.0, 104.0, 1.0),
-    "percussion": (2, 14.0, 10.0, 48.0, 0.45),
-    "bass": (2, 40.0, 30.0, 150.0, -0.9),
+    "kick": (1, 28.0, 18.0, 60.0, -1.0),
+    "backbeat": (0, 24.0, 18.0, 60.0, 1.0),
+    "percussion": (2, 16.0, 9.0, 32.0, 0.45),
+    "bass": (2, 36.0, 24.0, 90.0, -0.9),
 }
 
 

@@ -6,7 +6,7 @@ from dataclasses import replace
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
 from .common import anchors, detail, rows
-from .response import TAU, bump, fit, paced, phase, respond, stroke, swell
+from .response import TAU, bump, fit, paced, phase, respond, smooth, stroke, swell
 from .score import Score
 
 SIXTEENTH = 16
@@ -114,9 +114,9 @@ def pendulum(score: Score, dims: int) -> Rows:
     others = [(h.pip, h.weight) for h in score.everything if round(h.pip, 6) not in at_turns]
     hurry = respond(period, others, stroke(4.0, 12.0))
     swing = paced(period, [h.pip for h in turns], [0.4 + v for v in hurry])
-    push = respond(period, [(h.pip, h.weight) for h in turns], swell(10.0, 70.0, 200.0))
+    push = respond(period, [(h.pip, h.weight) for h in turns], swell(40.0, 70.0, 200.0))
     top = max(push)
-    reach = fit([p / top + 0.5 * abs(c) for p, c in zip(push, ripple)], 0.4, 0.8)
+    reach = fit(smooth([p / top + 0.5 * abs(c) for p, c in zip(push, ripple)], 8), 0.4, 0.8)
     circle = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(10.0, 60.0, 160.0))
     top = max(circle) or 1.0
     x, y, z = [], [], []

@@ -176,28 +176,12 @@ def chain(period: int, keys: Sequence[Tuple[float, float]], ease=smootherstep) -
     return out
 
 
-def stairs(period: int, pips: Sequence[float], ease=smootherstep) -> List[float]:
-    """A phase that passes through k at the k-th of the sorted ``pips`` and
-    eases from one whole number to the next between them; over the loop it
-    climbs by len(pips), before the first pip it is still below 0."""
-    pips = sorted(p % period for p in pips)
-    n = len(pips)
-    closed = [pips[-1] - period] + pips + [pips[0] + period]
-    out = []
-    j = 0
-    for i in range(period):
-        while closed[j + 1] <= i:
-            j += 1
-        a, b = closed[j], closed[j + 1]
-        out.append(j - 1 + ease((i - a) / (b - a)))
-    return out
-
-
 def paced(period: int, pips: Sequence[float], speed: Sequence[float]) -> List[float]:
-    """Like ``stairs``, a phase through k at the k-th of the sorted pips,
-    but between two of them it advances in proportion to ``speed`` (which
-    must stay positive): key moments stay on their pips while the motion
-    between them hurries where the speed is high."""
+    """A phase that passes through k at the k-th of the sorted ``pips`` and,
+    between two of them, advances in proportion to ``speed`` (which must
+    stay positive): key moments stay on their pips while the motion between
+    them hurries where the speed is high. Over the loop it climbs by
+    len(pips); before the first pip it is still below 0."""
     pips = sorted(p % period for p in pips)
     n = len(pips)
     sums = [0.0] + list(accumulate(speed))  # sums[i]: the speed before row i
@@ -257,16 +241,3 @@ def peak(values: Sequence[float], top: float) -> List[float]:
     if m == 0.0:
         raise ValueError("cannot scale a component that never moves")
     return [v * top / m for v in values]
-
-
-def centred(values: Sequence[float]) -> List[float]:
-    mean = sum(values) / len(values)
-    return [v - mean for v in values]
-
-
-def mix(*parts: Tuple[float, Sequence[float]]) -> List[float]:
-    """Sum of weighted components."""
-    out = [0.0] * len(parts[0][1])
-    for w, values in parts:
-        out = [o + w * v for o, v in zip(out, values)]
-    return out

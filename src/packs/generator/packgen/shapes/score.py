@@ -10,7 +10,7 @@ programme, the kick itself (on beats 2 and 4 for the backbeat).
 """
 import math
 from dataclasses import dataclass
-from typing import Dict, List, Optional, Sequence, Tuple
+from typing import Dict, List, Optional, Sequence
 
 from ..grooves import BAR, PIPS_PER_BEAT, Event, Groove
 
@@ -85,6 +85,7 @@ class Score:
         elif not groove.has("snare"):
             self._stand_in("snare", "clap")
         self.backbeat = merged(snare)
+        self.backbeat_is_kick = self.stand_ins.get("snare") == "kick on beats 2 and 4"
 
         perc = groove.lane(*PERC_LANES)
         if not perc:

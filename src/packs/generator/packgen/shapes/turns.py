@@ -34,27 +34,32 @@ def orbit(score: Score, dims: int) -> Rows:
     return rows(x, y, z, dims)
 
 
+def heavy_speed(score: Score, base: float):
+    """A pace that surges at the kick and the backbeat (ghost notes a
+    little) and creeps between them."""
+    hits = [(h.pip, h.weight) for h in score.kick]
+    hits += [(h.pip, h.weight * (0.4 if h.ghost else 0.9)) for h in score.backbeat]
+    return [base + v for v in respond(score.period, hits, stroke(6.0, 18.0))]
+
+
 def corkscrew(score: Score, dims: int) -> Rows:
     """Two turns a period, the first ending halfway, riding one depth wave
     (forward through the first turn, back through the second, so the screw
-    closes): each turn hurries where the percussion plays, the radius swells
-    at percussion hits and shrinks with the colour lanes' off-beat strokes,
-    and the kick nudges the wave."""
+    closes): the turns hurry where the percussion plays, the depth wave
+    surges at the kick and the backbeat, and the radius swells at
+    percussion hits and moves in and out with the colour lanes."""
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
     speed = [0.25 + v for v in respond(period, perc, stroke(4.0, 10.0))]
     turn = paced(period, [0.0, period / 2.0], speed)
-    colour = detail(score)
+    wave = paced(period, [0.0, period / 2.0], heavy_speed(score, 0.2))
     swelling = respond(period, perc, stroke(6.0, 16.0))
     top = max(swelling) or 1.0
-    radius = fit([s / top + 0.45 * c for s, c in zip(swelling, colour)], 0.3, 0.88)
+    radius = fit([s / top + 0.6 * c for s, c in zip(swelling, detail(score))], 0.3, 0.88)
     angle = [TAU * u for u in turn]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
-    nudge = respond(period, [(h.pip, h.weight) for h in score.kick], stroke(6.0, 30.0))
-    top = max(nudge) or 1.0
-    z = fit([0.75 * math.cos(math.pi * u) + 0.35 * n / top for u, n in zip(turn, nudge)],
-            -0.8, 0.8)
+    z = [0.8 * math.cos(math.pi * u) for u in wave]
     return rows(x, y, z, dims)
 
 
