@@ -62,3 +62,15 @@ def winding(points):
         d = math.atan2(b1, a1) - math.atan2(b0, a0)
         total += (d + math.pi) % TAU - math.pi
     return total / TAU
+
+
+def crossings(values):
+    """Rows where a closed cycle of values changes sign: of the two rows
+    either side of each change, the one nearer zero."""
+    n = len(values)
+    found = []
+    for i in range(n):
+        a, b = values[i - 1], values[i]
+        if (a < 0) != (b < 0):
+            found.append(i if abs(b) <= abs(a) else (i - 1) % n)
+    return sorted(found)

@@ -5,8 +5,8 @@ from dataclasses import replace
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
-from .common import anchors, detail, rows
-from .response import TAU, bump, fit, paced, phase, respond, smooth, stroke, swell
+from .common import anchors, detail, gaps, rows
+from .response import add, bump, fit, paced, respond, smooth, stroke, swell
 from .score import Score
 
 SIXTEENTH = 16
@@ -16,7 +16,8 @@ def crossing_grid(score: Score):
     """(cycle, offset) of the figure eight: one cycle of two lobes every
     ``cycle`` pips, crossing the centre at offset + k cycle / 2. Of the
     cycles that divide the period, the one whose crossings catch the most
-    backbeat weight wins (two beats, crossing on 2 and 4, when it ties)."""
+    backbeat weight wins, less half a main stroke for each crossing that
+    catches nothing (two beats, crossing on 2 and 4, when it ties)."""
     period = score.period
     best = None
     for cycle in (256, 128, 512):
@@ -25,11 +26,14 @@ def crossing_grid(score: Score):
         half = cycle // 2
         for offset in range(0, half, SIXTEENTH):
             caught = 0.0
-            for h in score.backbeat:
-                d = abs((h.pip - offset + half / 2.0) % half - half / 2.0)
-                if d <= SIXTEENTH / 2:
-                    caught += h.weight * (0.4 if h.ghost else 1.0)
-            preference = (caught, cycle == 256, offset == PIPS_PER_BEAT)
+            empty = 0
+            for k in range(period // half):
+                here = [h for h in score.backbeat
+                        if abs((h.pip - offset - k * half + period / 2.0) % period - period / 2.0)
+                        <= SIXTEENTH / 2]
+                caught += sum(h.weight * (0.4 if h.ghost else 1.0) for h in here)
+                empty += not any(not h.ghost for h in here)
+            preference = (caught - 0.5 * empty, cycle == 256, offset == PIPS_PER_BEAT)
             if best is None or preference > best[0]:
                 best = (preference, cycle, offset)
     return best[1], best[2]
@@ -71,22 +75,39 @@ def corner(c: float) -> float:
 
 
 def box(score: Score, dims: int) -> Rows:
-    """A tour of four softened corners, one tour a bar: every hit advances
-    the phase by its weight (kick and snare most, hats least) and nothing
-    else does, so the body waits between hits; the phase is drawn to the
-    corners, so it waits near them. The corners alternate in depth."""
+    """A tour of four softened corners, one tour a bar. The heaviest hits
+    (kick and snare before hats, loud before soft), four a bar, each move
+    the body on to the next corner, arriving on the hit; between them it
+    waits at its corner, creeping on a little at each other hit, so the
+    phase advances in steps weighted by the rhythm. The corners alternate in
+    depth, and the colour lanes jostle the body where it waits."""
     period = score.period
     weight = {"kick": 1.0, "snare": 0.9, "clap": 0.9, "rim": 0.6}
-    hits = [(h.pip, weight.get(h.lane, 0.3) * h.weight) for h in score.everything]
-    speed = [0.02 + v for v in respond(period, hits, bump(10.0))]
-    tour = phase(speed, 4.0 * score.bars)
+    weighed = [replace(h, weight=h.weight * weight.get(h.lane, 0.3)) for h in score.everything]
+    corners = 4 * score.bars
+    steps = anchors(weighed, 24.0, period)
+    steps = sorted(sorted(steps, key=lambda h: (-h.weight, h.pip))[:corners], key=lambda h: h.pip)
+    if len(steps) % 4:  # too few strong hits: half-bar steps keep the corners in fours
+        steps = steps[:len(steps) - len(steps) % 4] or steps[:1]
+    speed = [0.03] * period
+    for h, gap in zip(steps, [gaps(steps, period)[-1]] + gaps(steps, period)[:-1]):
+        reach = min(24.0, gap / 2.0)
+        add(speed, h.pip - reach, 1.0, bump(reach))
+    stepping = {round(h.pip, 6) for h in steps}
+    for h in weighed:
+        if round(h.pip, 6) not in stepping:
+            add(speed, h.pip, 0.5 * h.weight, bump(6.0))
+    # One corner a step; with fewer than four steps a bar, each step turns
+    # as many corners as it must to make the tours.
+    tour = [u * corners / len(steps) for u in paced(period, [h.pip for h in steps], speed)]
+    ripple = detail(score)
     x, y, z = [], [], []
-    for u in tour:
-        q = u - 0.9 * math.sin(TAU * u) / TAU  # dwell near the corners
-        a = math.pi / 4.0 + math.pi / 2.0 * q
-        x.append(0.8 * corner(math.cos(a) * 0.7071) * 1.0)
-        y.append(0.8 * corner(math.sin(a) * 0.7071))
-        z.append(0.6 * math.cos(math.pi * q))
+    for u, c in zip(tour, ripple):
+        a = math.pi / 4.0 + math.pi / 2.0 * u
+        size = 0.78 + 0.1 * c  # the colour lanes jostle the body where it waits
+        x.append(size * corner(math.cos(a) * 0.7071))
+        y.append(size * corner(math.sin(a) * 0.7071))
+        z.append(0.5 * math.cos(math.pi * u) + 0.4 * c)
     return rows(x, y, z, dims)
 
 
