@@ -74,3 +74,15 @@ def crossings(values):
         if (a < 0) != (b < 0):
             found.append(i if abs(b) <= abs(a) else (i - 1) % n)
     return sorted(found)
+
+
+def first_harmonic_share(values):
+    """Share of a closed cycle's variance in its slowest wave (one cycle a
+    period): 1 for a pure sine."""
+    n = len(values)
+    mean = sum(values) / n
+    centred = [v - mean for v in values]
+    total = sum(v * v for v in centred)
+    c = sum(v * math.cos(TAU * i / n) for i, v in enumerate(centred))
+    s = sum(v * math.sin(TAU * i / n) for i, v in enumerate(centred))
+    return 2.0 * (c * c + s * s) / n / total

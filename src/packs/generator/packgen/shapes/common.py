@@ -105,8 +105,9 @@ COLOUR = {
     "tom_mid": (0.8, swell(4.0, 16.0, 48.0), "beat"),
     "tom_high": (0.8, swell(4.0, 14.0, 40.0), 1.0),
     "rim": (0.7, stroke(3.0, 12.0), "beat"),
-    "snare": (0.6, stroke(3.0, 10.0), "beat"),  # ghost notes
-    "clap": (0.6, stroke(3.0, 10.0), "beat"),
+    # Ghost notes: quiet, but what sets a rolling or broken groove apart.
+    "snare": (1.4, stroke(3.0, 14.0), "beat"),
+    "clap": (1.4, stroke(3.0, 14.0), "beat"),
     "bass": (0.8, swell(6.0, 40.0, 96.0), "pitch"),
 }
 

@@ -15,7 +15,8 @@ def flutter(score: Score, dims: int) -> Rows:
     other, reaching furthest on the lead hand), bowing up and forward as it
     crosses; every hat or shaker hit
     (and, more softly, every other colour hit) sets off a small fast tremor,
-    up and down and in depth, riding the arc."""
+    up and down and in depth, riding the arc, which the colour lanes also
+    lift and sway in depth."""
     period = score.period
     sweep = [(h.pip, -1.0) for h in score.mains(score.kick)]
     snares = score.backbeat
@@ -37,8 +38,9 @@ def flutter(score: Score, dims: int) -> Rows:
     tremor_z = [math.tanh(v) for v in respond(period, [(p + 3.0, w) for p, w in shakes], TREMOR)]
     ripple = detail(score)
     x = arc
-    y = [0.2 * t + 0.3 * (1.0 - (a / 0.78) ** 2) - 0.1 for a, t in zip(arc, tremor)]
-    z = [0.45 * (1.0 - (a / 0.78) ** 2) - 0.2 + 0.16 * t + 0.22 * c
+    y = [0.22 * t + 0.3 * (1.0 - (a / 0.78) ** 2) - 0.1 + 0.2 * c
+         for a, t, c in zip(arc, tremor, ripple)]
+    z = [0.45 * (1.0 - (a / 0.78) ** 2) - 0.2 + 0.14 * t + 0.35 * c
          for a, t, c in zip(arc, tremor_z, ripple)]
     return rows(x, y, z, dims)
 
@@ -106,5 +108,5 @@ def ricochet(score: Score, dims: int) -> Rows:
     # The colour lanes rattle the ball across its line of flight.
     ripple = detail(score)
     x = [a + 0.2 * c for a, c in zip(x, ripple)]
-    z = [a - 0.2 * c for a, c in zip(z, ripple)]
+    z = [a - 0.25 * c for a, c in zip(z, ripple)]
     return rows(x, y, z, dims)

@@ -5,7 +5,7 @@ from dataclasses import replace
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
-from .common import anchors, detail, gaps, rows
+from .common import anchors, detail, gaps, hand_sides, rows
 from .response import add, bump, fit, paced, respond, smooth, stroke, swell
 from .score import Score
 
@@ -42,7 +42,8 @@ def crossing_grid(score: Score):
 def figure8(score: Score, dims: int) -> Rows:
     """Two lobes crossing at the centre, the crossings placed on the
     backbeat; between crossings the travel hurries at each hit, the lobes
-    swell at each kick (and bass note) and the snare lifts the crossing. In
+    swell at each kick (and bass note) and the snare lifts the crossing
+    (the lead hand's the highest). In
     depth the two strands pass the crossing at different depths, woven over
     and under, and the colour lanes ripple the weave."""
     period = score.period
@@ -55,16 +56,17 @@ def figure8(score: Score, dims: int) -> Rows:
     if score.has_bass:
         swells += [(h.pip, 0.6 * h.weight) for h in score.bass]
     size = fit(respond(period, swells, swell(16.0, 40.0, 120.0)), 0.6, 1.0)
-    lift = respond(period, [(h.pip, h.weight * (0.4 if h.ghost else 1.0)) for h in score.backbeat],
-                   bump(24.0))
+    snares = score.backbeat
+    lift = respond(period, [(h.pip, h.weight * (0.4 if h.ghost else 1.0 if s > 0 else 0.6))
+                            for h, s in zip(snares, hand_sides(snares))], bump(24.0))
     top = max(lift) or 1.0
     ripple = detail(score)
     x, y, z = [], [], []
     for i in range(period):
         a = math.pi * lobe[i]
         x.append(0.86 * size[i] * math.sin(a))
-        y.append(0.5 * size[i] * math.sin(2.0 * a) + 0.3 * lift[i] / top - 0.1)
-        z.append(0.5 * math.cos(a) + 0.35 * ripple[i])
+        y.append(0.5 * size[i] * math.sin(2.0 * a) + 0.3 * lift[i] / top - 0.1 + 0.12 * ripple[i])
+        z.append(0.5 * math.cos(a) + 0.5 * ripple[i])
     return rows(x, y, z, dims)
 
 
@@ -144,7 +146,7 @@ def pendulum(score: Score, dims: int) -> Rows:
     for i in range(period):
         psi = math.pi * swing[i]
         alpha = reach[i] * math.cos(psi)
-        beta = (0.22 * circle[i] / top * math.sin(psi) + 0.2 * ripple[i]) if dims == 3 else 0.0
+        beta = (0.22 * circle[i] / top * math.sin(psi) + 0.3 * ripple[i]) if dims == 3 else 0.0
         x.append(LENGTH * math.sin(alpha) * math.cos(beta))
         y.append(PIVOT - LENGTH * math.cos(alpha) * math.cos(beta))
         z.append(LENGTH * math.sin(beta))

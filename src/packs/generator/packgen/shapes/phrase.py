@@ -42,14 +42,14 @@ def glide(score: Score, dims: int) -> Rows:
     # The percussion carries the glide along: it travels faster where they play.
     perc = respond(period, [(h.pip, h.weight) for h in score.percussion], swell(6.0, 16.0, 48.0))
     top = max(perc) or 1.0
-    travel = phase([1.0 + 1.2 * p / top for p in perc])
+    travel = phase([1.0 + 2.0 * p / top for p in perc])
     x, y, z = [], [], []
     for i, u in enumerate(travel):
         t = TAU * u
-        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.08 * ripple[i]
+        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.14 * ripple[i]
         x.append(r * math.cos(t + math.pi / 2.0))
         y.append(0.9 * r * math.sin(t + math.pi / 2.0))
-        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.3 * ripple[i])
+        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.45 * ripple[i])
     z = fit(z, -0.7, 0.75)
     return rows(x, y, z, dims)
 

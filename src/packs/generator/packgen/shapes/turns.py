@@ -47,19 +47,21 @@ def corkscrew(score: Score, dims: int) -> Rows:
     (forward through the first turn, back through the second, so the screw
     closes): the turns hurry where the percussion plays, the depth wave
     surges at the kick and the backbeat, and the radius swells at
-    percussion hits and moves in and out with the colour lanes."""
+    percussion hits and moves in and out with the colour lanes, which also
+    ripple the wave."""
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
     speed = [0.25 + v for v in respond(period, perc, stroke(4.0, 10.0))]
     turn = paced(period, [0.0, period / 2.0], speed)
     wave = paced(period, [0.0, period / 2.0], heavy_speed(score, 0.2))
+    ripple = detail(score)
     swelling = respond(period, perc, stroke(6.0, 16.0))
     top = max(swelling) or 1.0
-    radius = fit([s / top + 0.6 * c for s, c in zip(swelling, detail(score))], 0.3, 0.88)
+    radius = fit([s / top + 0.6 * c for s, c in zip(swelling, ripple)], 0.3, 0.88)
     angle = [TAU * u for u in turn]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
-    z = [0.8 * math.cos(math.pi * u) for u in wave]
+    z = [0.7 * math.cos(math.pi * u) + 0.2 * c for u, c in zip(wave, ripple)]
     return rows(x, y, z, dims)
 
 
@@ -74,11 +76,12 @@ def spiral(score: Score, dims: int) -> Rows:
     speed = [0.15 + v for v in respond(period, hits, bump(8.0))]
     breath = phase(speed)
     ripple = detail(score)
-    radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.16 * c for u, c in zip(breath, ripple)]
+    radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.22 * c for u, c in zip(breath, ripple)]
     angle = [-2.0 * TAU * u for u in breath]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
     push = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(8.0, 30.0, 96.0))
     top = max(push) or 1.0
-    z = fit([0.9 * (r - 0.52) - 0.5 * p / top for r, p in zip(radius, push)], -0.7, 0.7)
+    z = fit([0.9 * (r - 0.52) - 0.5 * p / top + 0.3 * c for r, p, c in zip(radius, push, ripple)],
+            -0.7, 0.7)
     return rows(x, y, z, dims)
