@@ -31,7 +31,7 @@ def crossing_grid(score: Score):
                 here = [h for h in score.backbeat
                         if abs((h.pip - offset - k * half + period / 2.0) % period - period / 2.0)
                         <= SIXTEENTH / 2]
-                caught += sum(h.weight * (0.4 if h.ghost else 1.0) for h in here)
+                caught += math.fsum(h.weight * (0.4 if h.ghost else 1.0) for h in here)
                 empty += not any(not h.ghost for h in here)
             preference = (caught - 0.5 * empty, cycle == 256, offset == PIPS_PER_BEAT)
             if best is None or preference > best[0]:

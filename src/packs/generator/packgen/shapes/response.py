@@ -207,7 +207,7 @@ def paced(period: int, pips: Sequence[float], speed: Sequence[float]) -> List[fl
 def phase(speed: Sequence[float], turns: float = 1.0) -> List[float]:
     """A monotone phase that runs through ``turns`` over the loop, advancing
     at each row in proportion to ``speed`` (which must stay positive)."""
-    total = sum(speed)
+    total = math.fsum(speed)  # exactly rounded: the same on every interpreter
     if total <= 0.0:
         raise ValueError("a phase needs a positive speed")
     # The phase of row i is the speed accumulated before it, plus half its own.
