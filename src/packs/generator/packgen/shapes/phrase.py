@@ -66,8 +66,12 @@ def dive(score: Score, dims: int) -> Rows:
     plunge_phase = phase([0.06 + d for d in drive])
     plunge = [(1.0 - math.cos(TAU * u)) / 2.0 for u in plunge_phase]
     z = [-0.85 * p + 0.1 for p in plunge]
-    counter = [(h.pip, -h.weight) for h in score.kick]
-    counter += [(h.pip, h.weight * (0.5 if h.ghost else 1.0)) for h in score.backbeat]
+    # Where kick and snare strike together the snare's side wins, so that
+    # the two keep alternating.
+    snares = score.backbeat
+    counter = [(h.pip, h.weight * (0.5 if h.ghost else 1.0)) for h in snares]
+    counter += [(h.pip, -h.weight) for h in score.kick
+                if not any(abs(h.pip - s.pip) < 12.0 and not s.ghost for s in snares)]
     x = fit(respond(period, counter, swell(16.0, 36.0, 110.0)), -0.8, 0.8)
     bob = respond(period, [(h.pip, -h.weight) for h in score.kick], swell(6.0, 18.0, 48.0))
     ticks = respond(period, [(h.pip, h.weight) for h in score.hats], stroke(4.0, 12.0))
