@@ -1,9 +1,11 @@
 """A drum programme read as the roles a motion shape listens to.
 
-Shapes do not read lanes directly: they ask for the kick, the backbeat
-(snare or clap), the percussion (hats, shakers, hand drums, toms), the hats
-and shakers alone, and the bass. Where a groove lacks the lane that leads a
-role, the role takes the nearest stand-in and says so in ``stand_ins``:
+Shapes ask for the kick, the backbeat (snare or clap, and the rim where it
+leads), the percussion (hats, shakers, hand drums, toms), the hats and
+shakers alone, the bass, and the colour: every lane around kick and
+backbeat, ghost notes included, which keeps its lanes. Where a groove lacks
+the lane that leads a role, the role takes the nearest stand-in and says so
+in ``stand_ins``:
 the kick for the bass, clap or rim (or the clave, the rim's nearest kin)
 for the snare, any percussion for the hats, and, in a kick-only
 programme, the kick itself (on beats 2 and 4 for the backbeat).
@@ -109,8 +111,6 @@ class Score:
             self._stand_in("bass", "kick")
         self.bass = merged(bass)
         self.has_bass = groove.has("bass")
-        # Everything that is not the kick: what adds accents to a kick-led motion.
-        self.others = merged([e for e in groove.events if e.lane not in ("kick", "bass")])
         # The colour around kick and backbeat: hats, shakers, hand drums,
         # toms, bells, the bass, the rim where it does not lead, and the
         # ghost notes; lane by lane, unmerged.
