@@ -117,3 +117,15 @@ def onsets(envelope, threshold=0.05):
         else:
             k += 1
     return found
+
+
+def crossings(values):
+    """Rows where a closed cycle of values changes sign: of the two rows
+    either side of each change, the one nearer zero."""
+    n = len(values)
+    found = []
+    for i in range(n):
+        a, b = values[i - 1], values[i]
+        if (a < 0) != (b < 0):
+            found.append(i if abs(b) <= abs(a) else (i - 1) % n)
+    return sorted(found)

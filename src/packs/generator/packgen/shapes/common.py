@@ -1,0 +1,161 @@
+"""What several shapes share: which side a hit goes to, the anchors of a
+phrase, and the last steps from components to rows."""
+import math
+from typing import List, Sequence
+
+from ..grooves import PIPS_PER_BEAT
+from ..model import Rows
+from .response import add, stroke, swell
+from .score import Hit, merged
+
+HALF_BEAT = PIPS_PER_BEAT / 2
+# The largest change between rows a table may make; kept a little inside
+# the limit of 0.25 so that rounding never crosses it.
+STEP_LIMIT = 0.245
+
+
+def offbeat_sides(hits: Sequence[Hit]) -> List[float]:
+    """On-beat hits to one side (-1), off-beat hits to the other (+1).
+
+    Where every hit falls on the same half of its beat, the beats alternate
+    instead: even beats to +1, odd beats to -1.
+    """
+    halves = [1.0 if (h.pip % PIPS_PER_BEAT) >= HALF_BEAT - 1e-9 else -1.0 for h in hits]
+    if len(set(halves)) > 1:
+        return halves
+    return [1.0 if h.beat % 2 == 0 else -1.0 for h in hits]
+
+
+def hand_sides(hits: Sequence[Hit]) -> List[float]:
+    """Sides as a drummer's hands play them: the main strokes alternate
+    right (+1) and left (-1), starting afresh with the right at the start
+    of the cycle, so an odd number of them plays a double across the seam;
+    a ghost note falls to the free hand, opposite the main stroke before
+    it."""
+    mains = [h for h in hits if not h.ghost] or list(hits)
+    if not mains:
+        return []
+    side_of = {id(h): (1.0 if k % 2 == 0 else -1.0) for k, h in enumerate(mains)}
+    sides = []
+    last = side_of[id(mains[-1])]  # the loop closes: before the first main, the last one
+    for h in hits:
+        if id(h) in side_of:
+            last = side_of[id(h)]
+            sides.append(last)
+        else:
+            sides.append(-last)
+    return sides
+
+
+def anchors(hits: Sequence[Hit], spacing: float, period: int) -> List[Hit]:
+    """The hits at least ``spacing`` pips apart round the loop: of hits
+    closer than that, the louder stays (the earlier on a tie)."""
+    kept: List[Hit] = []
+    for h in sorted(hits, key=lambda h: (-h.weight, h.pip)):
+        if all(abs((h.pip - k.pip + period / 2) % period - period / 2) >= spacing for k in kept):
+            kept.append(h)
+    return sorted(kept, key=lambda h: h.pip)
+
+
+def gaps(hits: Sequence[Hit], period: int) -> List[float]:
+    """Pips from each hit to the next, round the loop."""
+    n = len(hits)
+    return [((hits[(j + 1) % n].pip - hits[j].pip) % period) or period for j in range(n)]
+
+
+def limit_steps(values: List[float]) -> List[float]:
+    """Scales a component toward 0 (its rest) just enough that no step
+    between rows, the wrap included, exceeds the limit."""
+    step = max(abs(values[i] - values[i - 1]) for i in range(len(values)))
+    if step <= STEP_LIMIT:
+        return values
+    k = STEP_LIMIT / step
+    return [v * k for v in values]
+
+
+def within_range(values: List[float]) -> List[float]:
+    """Scales a component toward 0 just enough to stay inside [-0.9, 0.98],
+    a little within what a table may hold."""
+    low, high = min(values), max(values)
+    k = min(1.0, 0.9 / -low if low < -0.9 else 1.0, 0.98 / high if high > 0.98 else 1.0)
+    return values if k == 1.0 else [v * k for v in values]
+
+
+def rows(x: Sequence[float], y: Sequence[float], z: Sequence[float], dims: int) -> Rows:
+    """Rows of the components the dimensions admit; the others stay 0.0."""
+    x, y = within_range(limit_steps(list(x))), within_range(limit_steps(list(y)))
+    if dims < 3:
+        return [(a, b, 0.0) for a, b in zip(x, y)]
+    z = within_range(limit_steps(list(z)))
+    return list(zip(x, y, z))
+
+
+# How each lane colours a motion: its weight, its response and which way it
+# goes: "beat" for on-beat one way and off-beat the other, a number for a
+# fixed direction.
+COLOUR = {
+    "closed_hat": (0.6, stroke(3.0, 10.0), "beat"),
+    "open_hat": (0.9, swell(4.0, 18.0, 56.0), 1.0),
+    "shaker": (0.5, stroke(2.0, 7.0), "beat"),
+    "perc": (0.8, stroke(4.0, 16.0), "beat"),
+    "bell": (0.8, stroke(3.0, 20.0), 1.0),
+    "clave": (0.9, stroke(3.0, 14.0), 1.0),
+    "conga": (0.7, stroke(4.0, 14.0), "beat"),
+    "tom_low": (0.9, swell(4.0, 20.0, 60.0), -1.0),
+    "tom_mid": (0.8, swell(4.0, 16.0, 48.0), "beat"),
+    "tom_high": (0.8, swell(4.0, 14.0, 40.0), 1.0),
+    "rim": (0.7, stroke(3.0, 12.0), "beat"),
+    # Ghost notes: quiet, but what sets a rolling or broken groove apart.
+    "snare": (1.4, stroke(3.0, 14.0), "beat"),
+    "clap": (1.4, stroke(3.0, 14.0), "beat"),
+    "bass": (0.8, swell(6.0, 40.0, 96.0), "pitch"),
+}
+
+
+def colour(score, lanes=None) -> List[float]:
+    """The colour lanes' own motion, within -1 and 1: every hit a small
+    stroke shaped by its lane, on-beat hits one way and off-beat ones the
+    other, or a fixed way for lanes with a pitch of their own (low toms
+    down, bells and high toms up, bass notes up or down from the middle of
+    their line). Busier and louder colour moves further."""
+    period = score.period
+    out = [0.0] * period
+    by_lane = {}
+    for e in score.colour:
+        if lanes is None or e.lane in lanes:
+            by_lane.setdefault(e.lane, []).append(e)
+    for lane, events in by_lane.items():
+        weight, kernel, way = COLOUR[lane]
+        hits = merged(events)
+        if way == "beat":
+            sides = offbeat_sides(hits)
+        elif lane == "bass":
+            sides = pitch_sides(hits)
+        else:
+            sides = [way] * len(hits)
+        for h, s in zip(hits, sides):
+            add(out, h.pip, weight * s * h.weight, kernel)
+    return [math.tanh(v / 0.9) for v in out]
+
+
+def pitch_sides(hits: Sequence[Hit]) -> List[float]:
+    """Notes above the middle of the line one way (+1), the others the
+    other way; a line of one pitch all one way (-1)."""
+    notes = [h.note for h in hits if h.note is not None]
+    if not notes or max(notes) == min(notes):
+        return [-1.0] * len(hits)
+    middle = (max(notes) + min(notes)) / 2.0
+    return [1.0 if (h.note or 0) > middle else -1.0 for h in hits]
+
+
+def detail(score) -> List[float]:
+    """The colour lanes' motion, or, in a programme that has none, the
+    stand-in hats' strokes (on-beat one way, off-beat the other)."""
+    out = colour(score)
+    if any(out):
+        return out
+    hats = score.hats
+    out = [0.0] * score.period
+    for h, s in zip(hats, offbeat_sides(hats)):
+        add(out, h.pip, s * h.weight, stroke(3.0, 10.0))
+    return [math.tanh(v / 0.9) for v in out]

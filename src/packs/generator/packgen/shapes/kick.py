@@ -1,0 +1,99 @@
+"""Kick-led shapes: the bounce (a downstroke on every kick) and the surge
+(a thrust through depth on every kick)."""
+from ..model import Rows
+from .common import detail, gaps, hand_sides, offbeat_sides, rows
+from .response import add, chain, fit, hold, peak, respond, swell
+from .score import Score, merged
+
+# Lane weights of the side accents: what the ear hears as leading.
+ACCENT = {"snare": 1.0, "clap": 1.0, "rim": 0.8, "open_hat": 0.8, "closed_hat": 0.55,
+          "shaker": 0.5, "tom_low": 0.9, "tom_mid": 0.9, "tom_high": 0.9}
+
+
+def accent_weight(hit) -> float:
+    return ACCENT.get(hit.lane, 0.7) * hit.weight
+
+
+def rebound(gap: float) -> float:
+    """How high the body rises between two kicks: more after a longer gap,
+    as a thrown weight would, but never past a beat and a half's worth."""
+    return 1.1 * min(gap, 96.0) / 64.0
+
+
+def kick_chain(score: Score, low_of, high_of, apex_at: float):
+    """A closed chain with a key on every kick (``low_of(hit)``) and one
+    between each kick and the next, ``apex_at`` of the way there: the key of
+    the kick nearer the apex (``high_of(hit, gap)``) moved beyond both
+    kicks' own keys by the rebound."""
+    kicks = score.kick
+    period = score.period
+    keys = []
+    for k, (hit, gap) in enumerate(zip(kicks, gaps(kicks, period))):
+        following = kicks[(k + 1) % len(kicks)]
+        lows = (low_of(hit), low_of(following))
+        beyond = high_of(hit, gap) - low_of(hit)  # the rebound, signed
+        apex = (max(lows) if beyond > 0 else min(lows)) + beyond
+        keys.append((hit.pip, lows[0]))
+        keys.append((hit.pip + apex_at * gap, apex))
+    return chain(period, keys)
+
+
+def bass_depth(score: Score):
+    """Depth that holds forward while each bass note sounds."""
+    period = score.period
+    out = [0.0] * period
+    for hit in score.bass:
+        length = max(8.0, min(hit.length or 24.0, period / 2.0))
+        k = hold(6.0, length - 6.0 if length > 12.0 else 6.0, 16.0)
+        add(out, hit.pip, hit.weight, k)
+    return out
+
+
+def bounce(score: Score, dims: int) -> Rows:
+    """Every kick lands a downstroke whose lowest point falls on its pip;
+    the other lanes add side accents (the backbeat by hand, the colour
+    lanes on-beat one way and off-beat the other);
+    in depth the bass holds forward while it sounds (the backbeat where
+    there is no bass)."""
+    period = score.period
+    depth = lambda h: -(0.6 + 0.4 * h.weight)  # noqa: E731
+    y = kick_chain(score, depth, lambda h, gap: depth(h) + rebound(gap), 0.42)
+    y = fit(y, -0.82, 0.62)
+    snares = [] if score.backbeat_is_kick else score.backbeat
+    backbeat_lanes = {h.lane for h in snares}
+    others = merged([e for e in score.colour if e.lane not in backbeat_lanes and e.lane != "bass"])
+    accents = [(h.pip, s * accent_weight(h)) for h, s in zip(snares, hand_sides(snares))]
+    accents += [(h.pip, s * accent_weight(h)) for h, s in zip(others, offbeat_sides(others))]
+    if accents:
+        x = peak(respond(period, accents, swell(10.0, 22.0, 72.0)), 0.55)
+    else:
+        x = [0.0] * period  # a bare kick has nothing to accent: it bounces on y alone
+    z = [0.0] * period
+    if dims == 3:
+        if score.has_bass:
+            z = bass_depth(score)
+        else:
+            z = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(8.0, 40.0, 120.0))
+        z = fit(z, -0.5, 0.7)
+    return rows(x, y, z, dims)
+
+
+def surge(score: Score, dims: int) -> Rows:
+    """Every kick thrusts forward through depth: a slow draw back after the
+    kick, then a quick thrust that peaks on the next one. Snares lift (a
+    contrasting rise and a slow settle) and nudge the body to the side of
+    their hand, and the hats and the other colour lanes add small
+    side-to-side detail."""
+    period = score.period
+    thrust = lambda h: 0.55 + 0.45 * h.weight  # noqa: E731
+    z = kick_chain(score, thrust, lambda h, gap: thrust(h) - rebound(gap), 0.68)
+    z = fit(z, -0.78, 0.85)
+    snares = score.backbeat
+    y = respond(period, [(h.pip, h.weight * (0.45 if h.ghost else 1.0)) for h in snares],
+                swell(10.0, 44.0, 150.0))
+    y = fit(y, -0.45, 0.75)
+    nudge = respond(period, [(h.pip, s * h.weight) for h, s in zip(snares, hand_sides(snares))],
+                    swell(6.0, 20.0, 64.0))
+    top = max(abs(v) for v in nudge)
+    x = peak([d + 0.5 * n / top for d, n in zip(detail(score), nudge)], 0.55)
+    return rows(x, y, z, dims)
