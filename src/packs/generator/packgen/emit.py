@@ -117,7 +117,10 @@ def emit(out_dir: str, built: Sequence[BuiltPack]) -> Dict[str, str]:
         src.append("")
     src.append("namespace pulsework::packs {")
     src.append("")
-    src.append("const PackEntry pack_table[entry_count] = {")
+    # constinit: the table must be constant data. Without it the compiler may
+    # build the string views at load time, in a static initialiser that is
+    # also slow to compile.
+    src.append("constinit const PackEntry pack_table[entry_count] = {")
     for pack, pattern in entries:
         src.append(
             "    {{%s, %s, %d, %d}, &%s::sample_%s},"
@@ -127,7 +130,7 @@ def emit(out_dir: str, built: Sequence[BuiltPack]) -> Dict[str, str]:
     src.append("};")
     src.append("")
     order = sorted(range(len(entries)), key=lambda k: entries[k][1].name.encode("utf-8"))
-    src.append("const std::uint64_t name_index[entry_count] = {")
+    src.append("constinit const std::uint64_t name_index[entry_count] = {")
     for k in order:
         src.append("    %d,  // %s" % (k, entries[k][1].name))
     src.append("};")
