@@ -1,5 +1,6 @@
 #include "pulsework/pattern_library.hpp"
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
@@ -41,6 +42,20 @@ bool is_exact_copy(const SampledPattern& pattern, const PatternInfo& record) {
         }
     }
     return true;
+}
+
+// The name's length in the low byte (own names are at most 128 bytes, so it
+// is the whole length of any name that can match) and its last three bytes
+// above it, taken with one load where the name has four bytes or more.
+std::uint32_t scan_key(std::string_view name) noexcept {
+    const std::size_t size = name.size();
+    std::uint32_t last_bytes = 0;
+    if (size >= 4) {
+        std::memcpy(&last_bytes, name.data() + size - 4, 4);
+    } else if (size > 0) {
+        std::memcpy(reinterpret_cast<unsigned char*>(&last_bytes) + 4 - size, name.data(), size);
+    }
+    return (last_bytes & ~std::uint32_t{0xff}) | static_cast<std::uint8_t>(size);
 }
 
 // The checks of one construction, applied pattern by pattern. The name set
@@ -97,6 +112,7 @@ PatternLibrary::PatternLibrary(std::vector<SampledPattern> patterns) {
             patterns_.push_back(std::move(pattern));
         }
     }
+    make_scan_keys();
 }
 
 PatternLibrary PatternLibrary::from_copies(
@@ -109,18 +125,86 @@ PatternLibrary PatternLibrary::from_copies(
             library.patterns_.push_back(pattern);
         }
     }
+    library.make_scan_keys();
     return library;
+}
+
+void PatternLibrary::make_scan_keys() {
+    scan_keys_.clear();
+    scan_keys_.reserve(patterns_.size());
+    for (const SampledPattern& pattern : patterns_) {
+        scan_keys_.push_back(scan_key(pattern.name()));
+    }
+}
+
+const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept {
+    if (name.size() > SampledPattern::max_name_bytes) {
+        return nullptr;
+    }
+    const std::uint32_t key = scan_key(name);
+    const std::uint32_t* keys = scan_keys_.data();
+    const std::size_t count = scan_keys_.size();
+    // Keys are compared four lanes to a vector with no branch per key, many
+    // vectors to a test; a block with a match is then looked at key by key,
+    // in order, and each match confirmed by the whole name. Own names are
+    // distinct, so the first confirmed is the only one.
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+    const Lanes wanted = Lanes{} + key;
+    const auto matches_at = [keys, wanted](std::size_t k) {
+        Lanes lanes;
+        std::memcpy(&lanes, keys + k, sizeof lanes);
+        return lanes == wanted;
+    };
+    const auto any = [](auto matches) {
+        std::uint64_t halves[2];
+        std::memcpy(halves, &matches, sizeof halves);
+        return (halves[0] | halves[1]) != 0;
+    };
+    const auto confirm = [&](std::size_t begin, std::size_t end) -> const SampledPattern* {
+        for (std::size_t j = begin; j < end; ++j) {
+            if (keys[j] == key && patterns_[j].name() == name) {
+                return &patterns_[j];
+            }
+        }
+        return nullptr;
+    };
+    std::size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const auto matches = matches_at(i) | matches_at(i + 4) | matches_at(i + 8) | matches_at(i + 12) |
+                             matches_at(i + 16) | matches_at(i + 20) | matches_at(i + 24) | matches_at(i + 28);
+        if (any(matches)) {
+            if (const SampledPattern* found = confirm(i, i + 32)) {
+                return found;
+            }
+        }
+    }
+    for (; i + 4 <= count; i += 4) {
+        if (any(matches_at(i))) {
+            if (const SampledPattern* found = confirm(i, i + 4)) {
+                return found;
+            }
+        }
+    }
+    return confirm(i, count);
 }
 
 Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
     // Own names never equal default names, so searching them first changes
-    // no answer; the comparison checks lengths before bytes.
-    for (const SampledPattern& pattern : patterns_) {
-        if (pattern.name() == name) {
-            return pattern.sample(pip);
-        }
+    // no answer.
+    if (const SampledPattern* own = find(name)) {
+        return own->sample(pip);
     }
     return pulsework::sample(name, pip);
+}
+
+std::optional<Offset3> PatternLibrary::try_sample(std::string_view name, int pip) const {
+    if (const SampledPattern* own = find(name)) {
+        return own->sample(pip);
+    }
+    if (const Sampler sampler = default_sampler(name)) {
+        return sampler(pip);
+    }
+    return std::nullopt;
 }
 
 std::vector<PatternInfo> PatternLibrary::catalogue() const {
