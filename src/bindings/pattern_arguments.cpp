@@ -1,9 +1,9 @@
 #include "pattern_arguments.hpp"
 
-#include "instances.hpp"
-
 #include <algorithm>
 #include <cstddef>
+
+#include "instances.hpp"
 
 namespace py = pybind11;
 
