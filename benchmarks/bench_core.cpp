@@ -148,6 +148,28 @@ int main() {
         const std::size_t k = pw::packs::lower_bound(keys.data(), keys.size(), key);
         return k != names.size() && names[k].size() == name.size() && keys[k] == key ? k : names.size();
     };
+    // The same halving, comparing the names themselves through the index (a
+    // name view each, scattered as the pack table lays them out): the search
+    // before the keys, for comparison.
+    std::vector<std::string_view> views(names.begin(), names.end());
+    std::vector<std::size_t> index(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) index[k] = (k * 7919) % names.size();
+    std::vector<std::string_view> table(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) table[index[k]] = views[k];
+    const auto find_through_index = [&](std::string_view name) -> std::size_t {
+        const std::size_t* first = index.data();
+        std::size_t count = index.size();
+        while (count != 0) {
+            const std::size_t half = count / 2;
+            if (table[first[half]] < name) {
+                first += half + 1;
+                count -= half + 1;
+            } else {
+                count = half;
+            }
+        }
+        return first != index.data() + index.size() && table[*first] == name ? *first : names.size();
+    };
     std::size_t found = 0;
     for (const std::string& name : names) found += find(name) != names.size();
     std::printf("\nfinding a name in a simulated full-size index (%zu names, %zu found, longest %zu bytes)\n",
@@ -173,6 +195,12 @@ int main() {
     }
     row("find, every name in a scrambled order",
         ns_per_call([&](int i) { sink_size = find(scrambled[i % scrambled.size()]); }), base_ns);
+    for (const std::string& name : {names.front(), names[names.size() / 2], names.back()}) {
+        row("names through the index: \"" + name + "\"", ns_per_call([&](int) { sink_size = find_through_index(name); }),
+            base_ns);
+    }
+    row("names through the index, scrambled order",
+        ns_per_call([&](int i) { sink_size = find_through_index(scrambled[i % scrambled.size()]); }), base_ns);
 
     // A library's own names: the ordered scan over its keys.
     std::printf("\nPatternLibrary: own names by scan, defaults after it\n");
