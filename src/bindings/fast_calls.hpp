@@ -9,6 +9,10 @@
 
 #include <pybind11/pybind11.h>
 
+#if PY_VERSION_HEX < 0x030B0000
+#include <longintrepr.h>
+#endif
+
 #include <climits>
 #include <string_view>
 
@@ -17,11 +21,25 @@ namespace pulsework::bindings {
 // The pybind11 function behind a fast one.
 using Fallback = PyObject*;
 
-// An exact int in the signed 32-bit range. Runs no Python code.
-inline bool exact_pip(PyObject* object, int& pip) noexcept {
+// An exact int in the signed 32-bit range. Runs no Python code. An int of
+// one internal digit (below 2**30 in size) is read directly.
+[[gnu::always_inline]] inline bool exact_pip(PyObject* object, int& pip) noexcept {
     if (!PyLong_CheckExact(object)) {
         return false;
     }
+    auto* number = reinterpret_cast<PyLongObject*>(object);
+#if PY_VERSION_HEX >= 0x030C0000
+    if (PyUnstable_Long_IsCompact(number)) {
+        pip = static_cast<int>(PyUnstable_Long_CompactValue(number));
+        return true;
+    }
+#else
+    const Py_ssize_t digits = Py_SIZE(number);
+    if (digits >= -1 && digits <= 1) {
+        pip = static_cast<int>(digits * static_cast<long>(number->ob_digit[0]));
+        return true;
+    }
+#endif
     int overflow;
     const long value = PyLong_AsLongAndOverflow(object, &overflow);
     if (overflow != 0 || value < INT_MIN || value > INT_MAX) {
@@ -34,7 +52,7 @@ inline bool exact_pip(PyObject* object, int& pip) noexcept {
 // An exact str, as the UTF-8 that CPython keeps with it (valid while the
 // string lives, which the call guarantees). Runs no Python code; a string
 // that UTF-8 cannot encode is left to the fallback, which refuses it.
-inline bool exact_name(PyObject* object, std::string_view& name) noexcept {
+[[gnu::always_inline]] inline bool exact_name(PyObject* object, std::string_view& name) noexcept {
     if (!PyUnicode_CheckExact(object)) {
         return false;
     }

@@ -85,16 +85,30 @@ inline bool operator==(const BasicNameKey<Words>& a, const BasicNameKey<Words>& 
     return true;
 }
 
+// Whether a < b, given that their first words are equal.
+template <std::size_t Words>
+inline bool less_after_first_word(const BasicNameKey<Words>& a, const BasicNameKey<Words>& b) noexcept {
+    for (std::size_t w = 1; w + 1 < Words; ++w) {
+        if (a.word[w] != b.word[w]) {
+            return a.word[w] < b.word[w];
+        }
+    }
+    return Words > 1 && a.word[Words - 1] < b.word[Words - 1];
+}
+
 // The first of `count` ascending keys that is not less than `key`, found by
-// halving: at most ceil(log2(count + 1)) comparisons.
+// halving: at most ceil(log2(count + 1)) comparisons, each decided by the
+// first words unless they are equal.
 template <std::size_t Words>
 inline std::size_t lower_bound(const BasicNameKey<Words>* keys, std::size_t count,
                                const BasicNameKey<Words>& key) noexcept {
     const BasicNameKey<Words>* first = keys;
+    const std::uint64_t leading = key.word[0];
     while (count != 0) {
         const std::size_t half = count / 2;
         const BasicNameKey<Words>* mid = first + half;
-        if (*mid < key) {
+        const std::uint64_t word = mid->word[0];
+        if (word < leading || (word == leading && less_after_first_word(*mid, key))) {
             first = mid + 1;
             count -= half + 1;
         } else {
