@@ -58,6 +58,41 @@ std::uint32_t scan_key(std::string_view name) noexcept {
     return (last_bytes & ~std::uint32_t{0xff}) | static_cast<std::uint8_t>(size);
 }
 
+// The first position from `i` on whose key is `key`, or `count`. Keys are
+// compared four lanes to a vector, with no branch per key and eight vectors
+// to a test, until a block holds the key; that block is then read key by key.
+std::size_t next_key(const std::uint32_t* keys, std::size_t i, std::size_t count, std::uint32_t key) noexcept {
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+    const Lanes wanted = Lanes{} + key;
+    const auto matches_at = [keys, wanted](std::size_t k) {
+        Lanes lanes;
+        std::memcpy(&lanes, keys + k, sizeof lanes);
+        return lanes == wanted;
+    };
+    const auto any = [](auto matches) {
+        std::uint64_t halves[2];
+        std::memcpy(halves, &matches, sizeof halves);
+        return (halves[0] | halves[1]) != 0;
+    };
+    for (; i + 32 <= count; i += 32) {
+        if (any(matches_at(i) | matches_at(i + 4) | matches_at(i + 8) | matches_at(i + 12) | matches_at(i + 16) |
+                matches_at(i + 20) | matches_at(i + 24) | matches_at(i + 28))) {
+            break;
+        }
+    }
+    for (; i + 4 <= count; i += 4) {
+        if (any(matches_at(i))) {
+            break;
+        }
+    }
+    for (; i < count; ++i) {
+        if (keys[i] == key) {
+            return i;
+        }
+    }
+    return count;
+}
+
 // The checks of one construction, applied pattern by pattern. The name set
 // holds owned copies: a kept pattern is moved away, and its name with it.
 class Admission {
@@ -141,51 +176,16 @@ const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept
     if (name.size() > SampledPattern::max_name_bytes) {
         return nullptr;
     }
+    // Own names are distinct, so the first match confirmed is the only one.
     const std::uint32_t key = scan_key(name);
     const std::uint32_t* keys = scan_keys_.data();
     const std::size_t count = scan_keys_.size();
-    // Keys are compared four lanes to a vector with no branch per key, many
-    // vectors to a test; a block with a match is then looked at key by key,
-    // in order, and each match confirmed by the whole name. Own names are
-    // distinct, so the first confirmed is the only one.
-    using Lanes = std::uint32_t __attribute__((vector_size(16)));
-    const Lanes wanted = Lanes{} + key;
-    const auto matches_at = [keys, wanted](std::size_t k) {
-        Lanes lanes;
-        std::memcpy(&lanes, keys + k, sizeof lanes);
-        return lanes == wanted;
-    };
-    const auto any = [](auto matches) {
-        std::uint64_t halves[2];
-        std::memcpy(halves, &matches, sizeof halves);
-        return (halves[0] | halves[1]) != 0;
-    };
-    const auto confirm = [&](std::size_t begin, std::size_t end) -> const SampledPattern* {
-        for (std::size_t j = begin; j < end; ++j) {
-            if (keys[j] == key && patterns_[j].name() == name) {
-                return &patterns_[j];
-            }
-        }
-        return nullptr;
-    };
-    std::size_t i = 0;
-    for (; i + 32 <= count; i += 32) {
-        const auto matches = matches_at(i) | matches_at(i + 4) | matches_at(i + 8) | matches_at(i + 12) |
-                             matches_at(i + 16) | matches_at(i + 20) | matches_at(i + 24) | matches_at(i + 28);
-        if (any(matches)) {
-            if (const SampledPattern* found = confirm(i, i + 32)) {
-                return found;
-            }
+    for (std::size_t i = next_key(keys, 0, count, key); i < count; i = next_key(keys, i + 1, count, key)) {
+        if (patterns_[i].name() == name) {
+            return &patterns_[i];
         }
     }
-    for (; i + 4 <= count; i += 4) {
-        if (any(matches_at(i))) {
-            if (const SampledPattern* found = confirm(i, i + 4)) {
-                return found;
-            }
-        }
-    }
-    return confirm(i, count);
+    return nullptr;
 }
 
 Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
