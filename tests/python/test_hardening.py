@@ -57,6 +57,28 @@ def test_instances_whose_init_never_ran():
     assert out.split() == ["refused"] * 13 + ["0.5"]
 
 
+def test_an_instance_of_both_classes():
+    # Two bound bases: each core object is found in its own slot, and the one
+    # whose __init__ never ran is refused.
+    out = run("""
+        P, L = pulsework.SampledPattern, pulsework.PatternLibrary
+
+        class Both(P, L):
+            pass
+
+        both = Both.__new__(Both)
+        P.__init__(both, "both", "", [[0.5, 0.0, 0.25]])
+        print(P.sample(both, 3).as_tuple() == (0.5, 0.0, 0.25), both.period_pips)
+        try:
+            L.sample(both, "bounce", 0)
+        except TypeError as error:
+            print("refused" if "__init__" in str(error) else error)
+        L.__init__(both, [P("own", "", [[0.0, 0.0, 1.0]])])
+        print(L.sample(both, "own", 5).z, L.sample(both, "bounce", 16).as_tuple() == pulsework.bounce(16).as_tuple())
+    """)
+    assert out.split() == ["True", "1", "refused", "1.0", "True"]
+
+
 def test_unknown_name_messages_carry_the_whole_name():
     out = run("""
         class Name(str):
