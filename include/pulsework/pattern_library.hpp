@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,14 @@ public:
     // has it. Allocates nothing on success.
     Offset3 sample(std::string_view name, int pip) const;
 
+    // The same answer as sample(), or nothing where sample() would throw
+    // "Unknown pulsework: ". Allocates nothing.
+    std::optional<Offset3> try_sample(std::string_view name, int pip) const;
+
+    // The library's own pattern of exactly this name, or nullptr: the first
+    // match of a scan over the own patterns in order, length first.
+    const SampledPattern* find(std::string_view name) const noexcept;
+
     // The default records, then one record per own pattern in input order.
     // The own records' views point into this library.
     std::vector<PatternInfo> catalogue() const;
@@ -47,7 +56,15 @@ public:
 private:
     PatternLibrary() = default;
 
+    // Fills scan_keys_ once the own patterns are in place.
+    void make_scan_keys();
+
     std::vector<SampledPattern> patterns_;
+    // One key per own pattern, in the same order: the name's length and its
+    // last three bytes (where names that share a stem tend to differ), packed
+    // into 32 bits. The scan compares these, contiguous in memory, and looks
+    // at a name's bytes only where its key matches.
+    std::vector<std::uint32_t> scan_keys_;
 };
 
 }  // namespace pulsework

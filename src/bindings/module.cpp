@@ -9,10 +9,11 @@
 
 namespace {
 
-// "Unknown pulsework: " carries the caller's name as raw bytes, which need
-// not be UTF-8 (a bytes name). Decoded strictly, such a message would turn
-// the ValueError into a UnicodeDecodeError; undecodable bytes are shown as
-// escapes instead. Valid UTF-8 messages are passed on unchanged.
+// A core message can carry a caller's bytes, which need not be UTF-8.
+// Decoded strictly, such a message would turn the ValueError into a
+// UnicodeDecodeError; undecodable bytes are shown as escapes instead. Valid
+// UTF-8 messages are passed on unchanged. (Unknown names never come this
+// way: the bindings raise that error themselves, with the whole name.)
 void translate_invalid_argument(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);

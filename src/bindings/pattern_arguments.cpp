@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "instances.hpp"
+
 namespace py = pybind11;
 
 namespace {
@@ -100,20 +102,24 @@ bool type_caster<pulsework::bindings::SampleRows>::load(handle src, bool convert
     if (size < 0) {
         throw error_already_set();
     }
-    // One allocation for any count a pattern can have. A longer input is
-    // refused by the pattern anyway, so the length a container reports is
-    // never trusted to size more than that.
+    // Rows are converted only up to one more than a pattern can have: that
+    // many are enough for the pattern to refuse the count, with the message
+    // it gives for any longer input, and a huge input costs no more. The
+    // length a container reports is never trusted to size more than that.
+    constexpr std::size_t limit = pulsework::SampledPattern::max_samples + 1;
     value.rows.clear();
-    value.rows.reserve(
-        std::min(static_cast<std::size_t>(size), pulsework::SampledPattern::max_samples + 1));
-    return each_item(samples, [&](handle item) {
+    value.rows.reserve(std::min(static_cast<std::size_t>(size), limit));
+    bool converted = true;
+    each_item(samples, [&](handle item) {
         pulsework::Offset3 sample;
         if (!load_sample(item, convert, sample)) {
+            converted = false;
             return false;
         }
         value.rows.push_back(sample);
-        return true;
+        return value.rows.size() < limit;
     });
+    return converted;
 }
 
 bool type_caster<pulsework::bindings::PatternRefs>::load(handle src, bool convert) {
@@ -130,15 +136,17 @@ bool type_caster<pulsework::bindings::PatternRefs>::load(handle src, bool conver
     value.refs.clear();
     value.refs.reserve(value.owner.size());
     for (handle item : value.owner) {
-        make_caster<pulsework::SampledPattern> pattern;
-        if (!pattern.load(item, convert)) {
-            return false;
+        const pulsework::SampledPattern* core = nullptr;
+        switch (pulsework::bindings::core_object(item.ptr(), core)) {
+            case pulsework::bindings::Instance::ready:
+                value.refs.emplace_back(*core);
+                break;
+            case pulsework::bindings::Instance::unconstructed:
+                pulsework::bindings::set_unconstructed_error<pulsework::SampledPattern>();
+                throw error_already_set();
+            case pulsework::bindings::Instance::absent:
+                return false;
         }
-        const auto* core = cast_op<const pulsework::SampledPattern*>(pattern);
-        if (core == nullptr) {
-            return false;
-        }
-        value.refs.emplace_back(*core);
     }
     return true;
 }

@@ -1,4 +1,5 @@
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -59,37 +60,44 @@ Sampler find_builtin(std::string_view name) noexcept {
 }
 
 // Lower bound over the name index in string-view order (unsigned bytes,
-// a proper prefix first), then exact confirmation of length and bytes.
+// a proper prefix first), then exact confirmation of length and bytes. The
+// search compares the fixed-width keys stored beside the index; a name too
+// long for a key is longer than every pack name.
 Sampler find_pack(std::string_view name) noexcept {
-    const std::uint64_t* first = packs::name_index;
-    std::size_t count = packs::entry_count;
-    while (count != 0) {
-        const std::size_t half = count / 2;
-        const std::uint64_t* mid = first + half;
-        if (packs::pack_table[*mid].info.name < name) {
-            first = mid + 1;
-            count -= half + 1;
-        } else {
-            count = half;
-        }
+    packs::NameKey key;
+    if (!packs::make_name_key(name, key)) {
+        return nullptr;
     }
-    if (first != packs::name_index + packs::entry_count) {
-        const PackEntry& entry = packs::pack_table[*first];
-        if (entry.info.name == name) {
-            return entry.sampler;
-        }
+    const std::size_t position = packs::lower_bound(packs::name_keys, packs::entry_count, key);
+    if (position == packs::entry_count) {
+        return nullptr;
     }
-    return nullptr;
+    const PackEntry& entry = packs::pack_table[packs::name_index[position]];
+    if (entry.info.name.size() != name.size() || !(packs::name_keys[position] == key)) {
+        return nullptr;
+    }
+    return entry.sampler;
 }
 
 }  // namespace
 
-Offset3 sample(std::string_view name, int pip) {
+Sampler default_sampler(std::string_view name) noexcept {
     if (const Sampler builtin = find_builtin(name)) {
-        return builtin(pip);
+        return builtin;
     }
-    if (const Sampler pack = find_pack(name)) {
-        return pack(pip);
+    return find_pack(name);
+}
+
+std::optional<Offset3> try_sample(std::string_view name, int pip) noexcept {
+    if (const Sampler sampler = default_sampler(name)) {
+        return sampler(pip);
+    }
+    return std::nullopt;
+}
+
+Offset3 sample(std::string_view name, int pip) {
+    if (const Sampler sampler = default_sampler(name)) {
+        return sampler(pip);
     }
     std::string message = "Unknown pulsework: ";
     message.append(name);

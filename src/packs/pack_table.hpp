@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "name_keys.hpp"
 #include "pulsework/pack_entry.hpp"
 #include "pulsework/pack_sizes.hpp"
 
@@ -24,6 +25,12 @@ extern const PackEntry pack_table[entry_count];
 // Positions into pack_table whose names ascend in byte-wise order (a proper
 // prefix first): what the dispatcher's lower-bound search walks.
 extern const std::uint64_t name_index[entry_count];
+
+// The key of the name at each position of name_index, in the same order:
+// what the search compares, contiguous and without a pointer to follow.
+inline constexpr std::size_t name_key_words = PACK_NAME_KEY_WORDS;
+using NameKey = BasicNameKey<name_key_words>;
+extern const NameKey name_keys[entry_count];
 
 // Reads row (pip mod Period) of the table that starts at FirstRow. Power-of-
 // two periods reduce by a mask, others by a truncating remainder corrected

@@ -1,5 +1,6 @@
 #include "pulsework/pattern_library.hpp"
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <unordered_set>
@@ -41,6 +42,55 @@ bool is_exact_copy(const SampledPattern& pattern, const PatternInfo& record) {
         }
     }
     return true;
+}
+
+// The name's length in the low byte (own names are at most 128 bytes, so it
+// is the whole length of any name that can match) and its last three bytes
+// above it, taken with one load where the name has four bytes or more.
+std::uint32_t scan_key(std::string_view name) noexcept {
+    const std::size_t size = name.size();
+    std::uint32_t last_bytes = 0;
+    if (size >= 4) {
+        std::memcpy(&last_bytes, name.data() + size - 4, 4);
+    } else if (size > 0) {
+        std::memcpy(reinterpret_cast<unsigned char*>(&last_bytes) + 4 - size, name.data(), size);
+    }
+    return (last_bytes & ~std::uint32_t{0xff}) | static_cast<std::uint8_t>(size);
+}
+
+// The first position from `i` on whose key is `key`, or `count`. Keys are
+// compared four lanes to a vector, with no branch per key and eight vectors
+// to a test, until a block holds the key; that block is then read key by key.
+std::size_t next_key(const std::uint32_t* keys, std::size_t i, std::size_t count, std::uint32_t key) noexcept {
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
+    const Lanes wanted = Lanes{} + key;
+    const auto matches_at = [keys, wanted](std::size_t k) {
+        Lanes lanes;
+        std::memcpy(&lanes, keys + k, sizeof lanes);
+        return lanes == wanted;
+    };
+    const auto any = [](auto matches) {
+        std::uint64_t halves[2];
+        std::memcpy(halves, &matches, sizeof halves);
+        return (halves[0] | halves[1]) != 0;
+    };
+    for (; i + 32 <= count; i += 32) {
+        if (any(matches_at(i) | matches_at(i + 4) | matches_at(i + 8) | matches_at(i + 12) | matches_at(i + 16) |
+                matches_at(i + 20) | matches_at(i + 24) | matches_at(i + 28))) {
+            break;
+        }
+    }
+    for (; i + 4 <= count; i += 4) {
+        if (any(matches_at(i))) {
+            break;
+        }
+    }
+    for (; i < count; ++i) {
+        if (keys[i] == key) {
+            return i;
+        }
+    }
+    return count;
 }
 
 // The checks of one construction, applied pattern by pattern. The name set
@@ -97,6 +147,7 @@ PatternLibrary::PatternLibrary(std::vector<SampledPattern> patterns) {
             patterns_.push_back(std::move(pattern));
         }
     }
+    make_scan_keys();
 }
 
 PatternLibrary PatternLibrary::from_copies(
@@ -109,18 +160,51 @@ PatternLibrary PatternLibrary::from_copies(
             library.patterns_.push_back(pattern);
         }
     }
+    library.make_scan_keys();
     return library;
+}
+
+void PatternLibrary::make_scan_keys() {
+    scan_keys_.clear();
+    scan_keys_.reserve(patterns_.size());
+    for (const SampledPattern& pattern : patterns_) {
+        scan_keys_.push_back(scan_key(pattern.name()));
+    }
+}
+
+const SampledPattern* PatternLibrary::find(std::string_view name) const noexcept {
+    if (name.size() > SampledPattern::max_name_bytes) {
+        return nullptr;
+    }
+    // Own names are distinct, so the first match confirmed is the only one.
+    const std::uint32_t key = scan_key(name);
+    const std::uint32_t* keys = scan_keys_.data();
+    const std::size_t count = scan_keys_.size();
+    for (std::size_t i = next_key(keys, 0, count, key); i < count; i = next_key(keys, i + 1, count, key)) {
+        if (patterns_[i].name() == name) {
+            return &patterns_[i];
+        }
+    }
+    return nullptr;
 }
 
 Offset3 PatternLibrary::sample(std::string_view name, int pip) const {
     // Own names never equal default names, so searching them first changes
-    // no answer; the comparison checks lengths before bytes.
-    for (const SampledPattern& pattern : patterns_) {
-        if (pattern.name() == name) {
-            return pattern.sample(pip);
-        }
+    // no answer.
+    if (const SampledPattern* own = find(name)) {
+        return own->sample(pip);
     }
     return pulsework::sample(name, pip);
+}
+
+std::optional<Offset3> PatternLibrary::try_sample(std::string_view name, int pip) const {
+    if (const SampledPattern* own = find(name)) {
+        return own->sample(pip);
+    }
+    if (const Sampler sampler = default_sampler(name)) {
+        return sampler(pip);
+    }
+    return std::nullopt;
 }
 
 std::vector<PatternInfo> PatternLibrary::catalogue() const {

@@ -86,3 +86,29 @@ TEST(NameIndex, EveryPackNameFoundExactlyAndNeighboursNot) {
         }
     }
 }
+
+TEST(NameIndex, KeysBesideTheIndexAreTheNamesInOrder) {
+    for (std::size_t k = 0; k < pw::packs::entry_count; ++k) {
+        const std::string_view name = pw::packs::pack_table[pw::packs::name_index[k]].info.name;
+        pw::packs::NameKey key;
+        ASSERT_TRUE(pw::packs::make_name_key(name, key)) << name;
+        EXPECT_TRUE(key == pw::packs::name_keys[k]) << name;
+        if (k > 0) {
+            EXPECT_TRUE(pw::packs::name_keys[k - 1] < pw::packs::name_keys[k]) << name;
+        }
+    }
+}
+
+TEST(Dispatch, LookUpWithoutThrowing) {
+    for (const auto& record : pw::catalogue()) {
+        const pw::Sampler sampler = pw::default_sampler(record.name);
+        ASSERT_NE(sampler, nullptr) << record.name;
+        expect_same(sampler(-7), pw::sample(record.name, -7));
+    }
+    const std::string longest(pw::packs::name_key_words * 8 + 1, 'a');
+    for (const std::string_view unknown : {std::string_view(""), std::string_view("weave_5"),
+                                           std::string_view("bounce\0", 7), std::string_view(longest)}) {
+        EXPECT_EQ(pw::default_sampler(unknown), nullptr);
+        EXPECT_FALSE(pw::try_sample(unknown, 0).has_value());
+    }
+}

@@ -77,6 +77,20 @@ def test_own_patterns_follow_the_defaults(module, defaults):
     assert library.sample(b"zeta", 2).as_tuple() == zeta.sample(2).as_tuple()
 
 
+def test_own_names_that_look_alike(module):
+    # Shared stems, lengths and endings: each name still finds its own pattern.
+    names = ["take_%04d" % i for i in range(1000)] + ["take_%04d_end" % i for i in range(24)]
+    patterns = [module.SampledPattern(n, "", [[i / 1024, 0.0, 0.0]]) for i, n in enumerate(names)]
+    library = module.PatternLibrary(patterns)
+    for i, name in enumerate(names):
+        assert library.sample(name, i).x == i / 1024
+        assert library.sample(name.encode(), 0).x == i / 1024
+    for name in ["take_", "take_000", "take_00000", "take_1023", "take_0023_en", "take_0023_end_"]:
+        with pytest.raises(ValueError, match="^Unknown pulsework: " + name + "$"):
+            library.sample(name, 0)
+    assert library.sample("bounce", 16).as_tuple() == module.bounce(16).as_tuple()
+
+
 @pytest.mark.parametrize("kind", [
     tuple, lambda ps: (p for p in ps), lambda ps: dict.fromkeys(ps).keys(), lambda ps: dict(enumerate(ps)).values(),
     lambda ps: map(lambda p: p, ps),

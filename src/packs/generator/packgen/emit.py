@@ -46,6 +46,18 @@ def cpp_string(text: str) -> str:
     return '"' + "".join(out) + '"'
 
 
+def name_key_words(names) -> int:
+    """64-bit words that hold the longest name."""
+    return max(1, max((len(name.encode("utf-8")) + 7) // 8 for name in names))
+
+
+def name_key(name: str, words: int) -> List[str]:
+    """The name's bytes, zero-padded, as big-endian 64-bit words: compared
+    word by word as numbers they order names as their bytes do."""
+    padded = name.encode("utf-8").ljust(8 * words, b"\0")
+    return ["0x%016xull" % int.from_bytes(padded[i:i + 8], "big") for i in range(0, 8 * words, 8)]
+
+
 def pack_digests(built: Sequence[BuiltPack]) -> Dict[str, str]:
     digests = {}
     for pack, tables in built:
@@ -81,11 +93,13 @@ def emit(out_dir: str, built: Sequence[BuiltPack]) -> Dict[str, str]:
     )
     write_if_changed(os.path.join(out_dir, "pack_rows.S"), asm.encode())
 
+    key_words = name_key_words(pattern.name for _pack, pattern in entries)
     sizes = (
         "#pragma once\n"
         "// Generated: sizes of the pack tables.\n\n"
         "#define PACK_ENTRY_COUNT %d\n"
-        "#define PACK_ROW_COUNT %d\n" % (len(entries), rows_total)
+        "#define PACK_ROW_COUNT %d\n"
+        "#define PACK_NAME_KEY_WORDS %d\n" % (len(entries), rows_total, key_words)
     )
     write_if_changed(os.path.join(out_dir, "include", "pulsework", "pack_sizes.hpp"), sizes.encode())
 
@@ -133,6 +147,11 @@ def emit(out_dir: str, built: Sequence[BuiltPack]) -> Dict[str, str]:
     src.append("constinit const std::uint64_t name_index[entry_count] = {")
     for k in order:
         src.append("    %d,  // %s" % (k, entries[k][1].name))
+    src.append("};")
+    src.append("")
+    src.append("const NameKey name_keys[entry_count] = {")
+    for k in order:
+        src.append("    {{%s}},  // %s" % (", ".join(name_key(entries[k][1].name, key_words)), entries[k][1].name))
     src.append("};")
     src.append("")
     src.append("}  // namespace pulsework::packs")
