@@ -149,7 +149,7 @@ def emit(out_dir: str, built: Sequence[BuiltPack]) -> Dict[str, str]:
         src.append("    %d,  // %s" % (k, entries[k][1].name))
     src.append("};")
     src.append("")
-    src.append("const NameKey name_keys[entry_count] = {")
+    src.append("constinit const NameKey name_keys[entry_count] = {")
     for k in order:
         src.append("    {{%s}},  // %s" % (", ".join(name_key(entries[k][1].name, key_words)), entries[k][1].name))
     src.append("};")
