@@ -4,6 +4,7 @@ import os
 import sys
 import time
 import webbrowser
+from typing import List, Optional
 
 from .collect import GalleryError
 from .gallery import DEFAULT_OUT, DEFAULT_TEMPO, MAX_TEMPO, MIN_TEMPO, write_gallery
@@ -11,7 +12,7 @@ from .library_file import LibraryFileError
 from .midi import MidiUnavailable
 
 
-def _tempo(text):
+def _tempo(text: str) -> float:
     try:
         value = float(text)
     except ValueError:
@@ -21,7 +22,7 @@ def _tempo(text):
     return value
 
 
-def parser():
+def parser() -> argparse.ArgumentParser:
     p = argparse.ArgumentParser(
         prog="pulsework-gallery",
         description="Write a static HTML gallery of every pulsework pattern: "
@@ -40,7 +41,7 @@ def parser():
     return p
 
 
-def main(argv=None):
+def main(argv: Optional[List[str]] = None) -> int:
     args = parser().parse_args(argv)
     started = time.perf_counter()
     try:

@@ -1,4 +1,6 @@
 """The gallery's data: every pattern's record, pack, family and samples."""
+from typing import Any, Dict, Iterable, Iterator, List, Mapping, Optional, Tuple
+
 from .encode import EncodingError, encode_rows, used_components
 from .packs import LIBRARY, default_groups, family
 
@@ -7,17 +9,21 @@ class GalleryError(Exception):
     """A gallery that cannot be written; the message says why."""
 
 
-def _default_rows(module, name, period):
+# A pattern's rows, (x, y, z) for each pip of its period.
+Rows = List[Tuple[float, float, float]]
+
+
+def _default_rows(module: Any, name: str, period: int) -> Rows:
     sample = module.sample
     return [sample(name, pip).as_tuple() for pip in range(period)]
 
 
-def _own_rows(pattern, period):
+def _own_rows(pattern: Any, period: int) -> Rows:
     sample = pattern.sample
     return [sample(pip).as_tuple() for pip in range(period)]
 
 
-def _entries(module, own_patterns):
+def _entries(module: Any, own_patterns: Iterable[Tuple[Any, Any]]) -> Iterator[Tuple[Any, str, str, Rows]]:
     """(record, group, family, rows) for the defaults, then the library's own patterns.
 
     `own_patterns` holds (catalogue record, SampledPattern) pairs.
@@ -31,11 +37,13 @@ def _entries(module, own_patterns):
         yield record, LIBRARY, family(record["name"], 0, LIBRARY), rows
 
 
-def groove_data(programmes):
+def groove_data(programmes: Mapping[str, Any]) -> Dict[str, Any]:
     """The drum programmes as the page reads them: {"lanes": [lane, ...],
     "list": [[name, label, period, [[lane index, pip, velocity(, note,
     length)], ...]], ...]}."""
-    lanes, index, grooves = [], {}, []
+    lanes: List[str] = []
+    index: Dict[str, int] = {}
+    grooves: List[List[Any]] = []
     for groove in programmes["grooves"]:
         events = []
         for event in groove["events"]:
@@ -51,15 +59,20 @@ def groove_data(programmes):
     return {"lanes": lanes, "list": grooves}
 
 
-def gallery_data(module, tempo, own_patterns=(), programmes=None, midi_files=None):
+def gallery_data(module: Any, tempo: float, own_patterns: Iterable[Tuple[Any, Any]] = (),
+                 programmes: Optional[Mapping[str, Any]] = None,
+                 midi_files: Optional[Mapping[str, str]] = None) -> Dict[str, Any]:
     """The document the page reads: groups, families, one row per pattern,
     the drum programmes (when given) and the links to their MIDI files.
 
     A pattern row is [name, description, period_pips, dimensions, group index,
     family index, stored components, base64 samples].
     """
-    groups, families, patterns = [], [], []
-    group_index, family_index = {}, {}
+    groups: List[str] = []
+    families: List[str] = []
+    patterns: List[List[Any]] = []
+    group_index: Dict[str, int] = {}
+    family_index: Dict[str, int] = {}
     for record, group, fam, rows in _entries(module, own_patterns):
         if group not in group_index:
             group_index[group] = len(groups)

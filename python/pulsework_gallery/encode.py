@@ -11,6 +11,7 @@ import base64
 import sys
 from array import array
 from itertools import chain
+from typing import Iterable, List, Sequence, Tuple
 
 SCALE = 32767.0
 
@@ -19,7 +20,7 @@ class EncodingError(ValueError):
     pass
 
 
-def used_components(rows):
+def used_components(rows: Sequence[Sequence[float]]) -> int:
     """1, 2 or 3: how many leading components hold anything but zero."""
     if any(row[2] != 0.0 for row in rows):
         return 3
@@ -28,8 +29,9 @@ def used_components(rows):
     return 1
 
 
-def encode_rows(rows, components):
+def encode_rows(rows: Sequence[Sequence[float]], components: int) -> str:
     """base64 of the first `components` components of every row, as int16."""
+    values: Iterable[float]
     if components == 3:
         values = chain.from_iterable(rows)
     else:
@@ -43,14 +45,14 @@ def encode_rows(rows, components):
     return base64.b64encode(packed.tobytes()).decode("ascii")
 
 
-def decode_rows(text, components):
+def decode_rows(text: str, components: int) -> List[Tuple[float, ...]]:
     """The rows that `encode_rows` stored, back as floats (for checks and tools)."""
     packed = array("h")
     packed.frombytes(base64.b64decode(text))
     if sys.byteorder == "big":
         packed.byteswap()
     values = [q / SCALE for q in packed]
-    rows = []
+    rows: List[Tuple[float, ...]] = []
     for start in range(0, len(values), components):
         row = values[start:start + components]
         rows.append(tuple(row) + (0.0,) * (3 - components))

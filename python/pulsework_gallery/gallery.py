@@ -1,5 +1,6 @@
 """Writing the gallery: gather, encode, render and write in one step."""
 import os
+from typing import Any, Dict, List, Optional, Tuple
 
 import pulsework
 
@@ -16,7 +17,8 @@ MIN_TEMPO, MAX_TEMPO = 20.0, 300.0
 class Written:
     """What write_gallery wrote: the file, its size and what it holds."""
 
-    def __init__(self, path, size, patterns, library_patterns, library_copies, midi_files=None):
+    def __init__(self, path: str, size: int, patterns: int, library_patterns: int,
+                 library_copies: List[str], midi_files: Optional[Dict[str, str]] = None) -> None:
         self.path = path
         self.size = size
         self.patterns = patterns
@@ -27,21 +29,21 @@ class Written:
         self.midi_files = midi_files or {}
 
     @property
-    def url(self):
+    def url(self) -> str:
         from pathlib import Path
 
         return Path(self.path).as_uri()
 
 
-def _programmes():
+def _programmes() -> Dict[str, Any]:
     try:
         return drum_programmes()
     except (OSError, ValueError) as error:
         raise GalleryError("cannot read the drum programmes: %s" % error) from None
 
 
-def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pulsework,
-                  midi=False):
+def write_gallery(out: str = DEFAULT_OUT, library: Optional[str] = None, tempo: float = DEFAULT_TEMPO,
+                  module: Any = pulsework, midi: bool = False) -> Written:
     """Write the gallery page to `out` (a folder, or a file ending in .html).
 
     `library` is the path of a JSON or CSV file of user patterns, shown after
@@ -52,12 +54,14 @@ def write_gallery(out=DEFAULT_OUT, library=None, tempo=DEFAULT_TEMPO, module=pul
     """
     if not MIN_TEMPO <= tempo <= MAX_TEMPO:
         raise ValueError("tempo must be between %g and %g BPM" % (MIN_TEMPO, MAX_TEMPO))
-    own, copies = [], []
+    own: List[Tuple[Any, Any]] = []
+    copies: List[str] = []
     if library is not None:
         _library, own, copies = build_library(module, library)
     programmes = _programmes()
     path = output_file(out)
-    midi_files, links = {}, {}
+    midi_files: Dict[str, str] = {}
+    links: Dict[str, str] = {}
     if midi:
         from .midi import FOLDER, write_midi_files
 

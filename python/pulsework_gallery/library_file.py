@@ -20,6 +20,7 @@ with the place in the file they concern.
 import csv
 import json
 import os
+from typing import Any, List, NoReturn, Optional, Sequence, Tuple
 
 CSV_REQUIRED = ("name", "x", "y", "z")
 CSV_OPTIONAL = ("description", "pip")
@@ -32,14 +33,14 @@ class LibraryFileError(ValueError):
 class ParsedPattern:
     __slots__ = ("name", "description", "samples", "where")
 
-    def __init__(self, name, description, samples, where):
+    def __init__(self, name: str, description: str, samples: List[Any], where: str) -> None:
         self.name = name
         self.description = description
         self.samples = samples
         self.where = where
 
 
-def read_patterns(path):
+def read_patterns(path: str) -> List[ParsedPattern]:
     """ParsedPattern objects from a .json or .csv file, in file order."""
     extension = os.path.splitext(path)[1].lower()
     if extension not in (".json", ".csv"):
@@ -57,22 +58,22 @@ def read_patterns(path):
     return _from_csv(path, text)
 
 
-def _fail(path, message, *args):
+def _fail(path: str, message: str, *args: object) -> NoReturn:
     raise LibraryFileError("%s: %s" % (path, message % args))
 
 
-def _is_number(value):
+def _is_number(value: object) -> bool:
     return isinstance(value, (int, float)) and not isinstance(value, bool)
 
 
-def _all_rows_of_three_numbers(samples):
+def _all_rows_of_three_numbers(samples: List[Any]) -> bool:
     # The quick test for the usual case; a failure is then located row by row.
     if not all(type(row) is list and len(row) == 3 for row in samples):
         return False
     return {type(value) for row in samples for value in row} <= {int, float}
 
 
-def _from_json(path, text):
+def _from_json(path: str, text: str) -> List[ParsedPattern]:
     try:
         document = json.loads(text)
     except ValueError as error:
@@ -83,7 +84,7 @@ def _from_json(path, text):
         document = document["patterns"]
     if not isinstance(document, list):
         _fail(path, 'expected a list of patterns or an object with a "patterns" list')
-    patterns = []
+    patterns: List[ParsedPattern] = []
     for index, item in enumerate(document):
         where = "pattern %d" % (index + 1)
         if not isinstance(item, dict):
@@ -109,16 +110,16 @@ def _from_json(path, text):
     return patterns
 
 
-def _number(path, line, column, text):
+def _number(path: str, line: int, column: str, text: str) -> float:
     try:
         return float(text)
     except ValueError:
         _fail(path, "line %d: %s is not a number: %r", line, column, text)
 
 
-def _from_csv(path, text):
+def _from_csv(path: str, text: str) -> List[ParsedPattern]:
     reader = csv.reader(text.splitlines())
-    header = None
+    header: Sequence[str] = ()
     for header in reader:
         if any(cell.strip() for cell in header):
             break
@@ -139,8 +140,8 @@ def _from_csv(path, text):
         _fail(path, "header line %d: %s (expected name, x, y, z and optionally description, pip)",
               reader.line_num, "; ".join(problems))
     at = {column: index for index, column in enumerate(columns)}
-    patterns = []
-    current = None
+    patterns: List[ParsedPattern] = []
+    current: Optional[ParsedPattern] = None
     for cells in reader:
         line = reader.line_num
         if not any(cell.strip() for cell in cells):
@@ -166,7 +167,7 @@ def _from_csv(path, text):
     return patterns
 
 
-def build_library(module, path):
+def build_library(module: Any, path: str) -> Tuple[Any, List[Tuple[Any, Any]], List[str]]:
     """(library, own, copies) from a library file: own lists (catalogue record,
     SampledPattern) for each of the library's own patterns, in its catalogue
     order; copies names the patterns of the file that are exact copies of

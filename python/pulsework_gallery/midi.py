@@ -11,6 +11,7 @@ the sixteenth-note triplets), so positions are exact, not rounded.
 import math
 import os
 from fractions import Fraction
+from typing import Any, Dict, List, Mapping, Optional, Sequence, Tuple
 
 # General MIDI drum notes for the programmes' lanes.
 DRUM_NOTES = {
@@ -40,16 +41,16 @@ class MidiUnavailable(RuntimeError):
     """The MIDI export needs mido, which is not installed."""
 
 
-def _mido():
+def _mido() -> Any:
     try:
-        import mido
+        import mido  # type: ignore[import-untyped, unused-ignore]
     except ImportError:
         raise MidiUnavailable("the MIDI export needs mido: python -m pip install "
                               "\"pulsework[midi]\" (or mido itself)") from None
     return mido
 
 
-def exact(value):
+def exact(value: float) -> Fraction:
     """A pip or length of the programmes' document as an exact fraction: an
     int, or the double nearest a tuplet position such as 32/3."""
     fraction = Fraction(value)
@@ -61,7 +62,7 @@ def exact(value):
     return simple
 
 
-def ticks_per_pip(programmes):
+def ticks_per_pip(programmes: Mapping[str, Any]) -> int:
     """The smallest whole number of ticks per pip that puts every event, and
     every bass note's end, on a whole tick."""
     denominators = {1}
@@ -76,11 +77,15 @@ def ticks_per_pip(programmes):
     return lcm
 
 
-def velocity(value):
+def velocity(value: float) -> int:
     return max(1, min(127, round(value * 127)))
 
 
-def _track(mido, name, notes, end):
+# A note: (start tick, end tick, channel, note, velocity).
+Note = Tuple[int, int, int, int, int]
+
+
+def _track(mido: Any, name: str, notes: Sequence[Note], end: int) -> Any:
     """A track of (start tick, end tick, channel, note, velocity) notes,
     ending at tick `end`. Where two notes meet, the earlier one ends first."""
     messages = []
@@ -98,7 +103,7 @@ def _track(mido, name, notes, end):
     return track
 
 
-def groove_file(groove, bpm, pips_per_beat, per_pip):
+def groove_file(groove: Mapping[str, Any], bpm: float, pips_per_beat: int, per_pip: int) -> Any:
     """The MidiFile of one groove at `bpm` beats per minute."""
     mido = _mido()
     ticks_per_beat = pips_per_beat * per_pip
@@ -113,8 +118,9 @@ def groove_file(groove, bpm, pips_per_beat, per_pip):
     ])
     song.tracks.append(conductor)
 
-    drums, bass = [], []
-    starts = {}
+    drums: List[Tuple[int, int, int]] = []
+    bass: List[Note] = []
+    starts: Dict[int, List[int]] = {}
     for event in groove["events"]:
         tick = exact(event["pip"]) * per_pip
         if tick.denominator != 1:
@@ -124,14 +130,14 @@ def groove_file(groove, bpm, pips_per_beat, per_pip):
             bass.append((int(tick), stop, BASS_CHANNEL, event["note"], velocity(event["velocity"])))
         else:
             note = DRUM_NOTES[event["lane"]]
-            drums.append((int(tick), None, DRUM_CHANNEL, note, velocity(event["velocity"])))
+            drums.append((int(tick), note, velocity(event["velocity"])))
             starts.setdefault(note, []).append(int(tick))
     # A drum note lasts a thirty-second, or less where the same drum strikes again sooner.
-    hits = []
-    for start, _stop, channel, note, loud in drums:
+    hits: List[Note] = []
+    for start, note, loud in drums:
         later = [t for t in starts[note] if t > start]
         stop = min([start + drum_hit, end] + later[:1])
-        hits.append((start, stop, channel, note, loud))
+        hits.append((start, stop, DRUM_CHANNEL, note, loud))
     song.tracks.append(_track(mido, "Drums", hits, end))
     if bass:
         track = _track(mido, "Bass", bass, end)
@@ -141,7 +147,7 @@ def groove_file(groove, bpm, pips_per_beat, per_pip):
     return song
 
 
-def write_midi_files(folder, programmes, bpm):
+def write_midi_files(folder: str, programmes: Mapping[str, Any], bpm: float) -> Dict[str, str]:
     """Write every groove's file into `folder` as <groove name>.mid; returns
     {groove name: path}, in the programmes' order."""
     _mido()

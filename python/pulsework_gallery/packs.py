@@ -8,6 +8,7 @@ filled in order as far as the catalogue goes, and anything beyond the known
 packs is grouped as "other". Patterns of a user library form the group
 "library".
 """
+from typing import List
 
 BUILT_IN = "built-in"
 LIBRARY = "library"
@@ -30,9 +31,9 @@ GROUP_ORDER = (BUILT_IN,) + tuple(name for name, _size in PACKS) + (OTHER, LIBRA
 BUILT_IN_SHAPES = 8
 
 
-def default_groups(count):
+def default_groups(count: int) -> List[str]:
     """The pack of each of the first `count` default catalogue records."""
-    groups = []
+    groups: List[str] = []
     sizes = ((BUILT_IN, BUILT_IN_COUNT),) + PACKS
     for name, size in sizes:
         take = min(size, count - len(groups))
@@ -41,7 +42,7 @@ def default_groups(count):
     return groups
 
 
-def family(name, position, group):
+def family(name: str, position: int, group: str) -> str:
     """The family of a record: its name prefix, up to the first underscore."""
     if group == BUILT_IN:
         return "shape" if position < BUILT_IN_SHAPES else "rudiment"

@@ -8,6 +8,7 @@ import json
 import os
 import tempfile
 from importlib import resources
+from typing import Any
 
 SCRIPTS = (
     "util.js",
@@ -29,20 +30,20 @@ SCRIPTS = (
 DEFAULT_FILE = "index.html"
 
 
-def _template(*parts):
+def _template(*parts: str) -> str:
     resource = resources.files(__package__).joinpath("templates")
     for part in parts:
         resource = resource.joinpath(part)
     return resource.read_text(encoding="utf-8")
 
 
-def _json_for_script(document):
+def _json_for_script(document: Any) -> str:
     # "<" only ever occurs inside JSON strings, where \u003c means the same:
     # no text in the data can close the script element or open a comment.
     return json.dumps(document, separators=(",", ":")).replace("<", "\\u003c")
 
 
-def render(document):
+def render(document: Any) -> str:
     script = "\n".join(_template("js", name) for name in SCRIPTS)
     html = _template("index.html")
     for marker, text in (("/*pw:style*/", _template("gallery.css")),
@@ -55,14 +56,14 @@ def render(document):
     return html
 
 
-def output_file(out):
+def output_file(out: str) -> str:
     """The file to write: `out` itself if it names an .html file, else out/index.html."""
     if out.lower().endswith((".html", ".htm")):
         return os.path.abspath(out)
     return os.path.abspath(os.path.join(out, DEFAULT_FILE))
 
 
-def write_page(path, html):
+def write_page(path: str, html: str) -> int:
     """Write the page whole or not at all: a failed write leaves any older page as it was."""
     folder = os.path.dirname(path)
     os.makedirs(folder, exist_ok=True)

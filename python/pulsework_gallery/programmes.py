@@ -2,6 +2,7 @@
 import json
 from importlib import resources
 from pathlib import Path
+from typing import Any, Dict
 
 FILE_NAME = "grooves.json"
 
@@ -23,7 +24,7 @@ def _document_text() -> str:
         % (FILE_NAME, pulsework.__file__))
 
 
-def drum_programmes() -> dict:
+def drum_programmes() -> Dict[str, Any]:
     """The 68 drum programmes, in their numbered order, as one new dict.
 
     ``{"pips_per_beat": 64, "grooves": [{"name", "label", "period",
@@ -36,4 +37,5 @@ def drum_programmes() -> dict:
     lies in (0, 1]. Only ``bass`` events carry a MIDI ``note`` and a
     ``length`` in pips.
     """
-    return json.loads(_document_text())
+    document: Dict[str, Any] = json.loads(_document_text())
+    return document

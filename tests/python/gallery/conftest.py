@@ -80,10 +80,20 @@ def browser():
         unavailable("Playwright for Python is not installed (python -m pip install '.[test]')")
     if not os.path.exists(CHROMIUM):
         unavailable("no Chromium at %s (apt-get install chromium)" % CHROMIUM)
-    with sync_playwright() as playwright:
+    # The suite may run under a sanitizer runtime preloaded into Python; the
+    # browser and Playwright's driver are not part of what it checks.
+    preload = os.environ.pop("LD_PRELOAD", None)
+    try:
+        playwright = sync_playwright().start()
+    finally:
+        if preload is not None:
+            os.environ["LD_PRELOAD"] = preload
+    try:
         launched = playwright.chromium.launch(executable_path=CHROMIUM)
         yield launched
         launched.close()
+    finally:
+        playwright.stop()
 
 
 @pytest.fixture(scope="session")
