@@ -23,9 +23,10 @@ from hypothesis import strategies as st
 import pulsework
 from conftest import INT_MAX, INT_MIN, Index, IntOnly
 
-# A failing library case lists a thousand patterns; hypothesis warns about
-# the size of that report, which is expected here.
-pytestmark = pytest.mark.filterwarnings("ignore::hypothesis.errors.HypothesisWarning")
+# A failing library case lists a thousand patterns, and hypothesis warns
+# about the size of that report; CPython 3.9 warns of the __int__ pips.
+pytestmark = [pytest.mark.filterwarnings("ignore::hypothesis.errors.HypothesisWarning"),
+              pytest.mark.filterwarnings("ignore:an integer is required:DeprecationWarning")]
 
 settings.register_profile(
     "pulsework", max_examples=int(os.environ.get("PULSEWORK_FUZZ_EXAMPLES", "60")), deadline=None,
