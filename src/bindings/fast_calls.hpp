@@ -22,7 +22,9 @@ namespace pulsework::bindings {
 using Fallback = PyObject*;
 
 // An exact int in the signed 32-bit range. Runs no Python code. An int of
-// one internal digit (below 2**30 in size) is read directly.
+// one internal digit (below 2**30 in size) is read directly. Before 3.11 a
+// zero may have been allocated without any digit at all, so the digit of a
+// zero is never read.
 [[gnu::always_inline]] inline bool exact_pip(PyObject* object, int& pip) noexcept {
     if (!PyLong_CheckExact(object)) {
         return false;
@@ -35,7 +37,11 @@ using Fallback = PyObject*;
     }
 #else
     const Py_ssize_t digits = Py_SIZE(number);
-    if (digits >= -1 && digits <= 1) {
+    if (digits == 0) {
+        pip = 0;
+        return true;
+    }
+    if (digits == -1 || digits == 1) {
         pip = static_cast<int>(digits * static_cast<long>(number->ob_digit[0]));
         return true;
     }

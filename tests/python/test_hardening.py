@@ -96,6 +96,24 @@ def test_unknown_name_messages_carry_the_whole_name():
     assert out.split("\n")[:-1] == [ascii("Unknown pulsework: " + n) for n in names for _ in (0, 1)]
 
 
+def test_a_zero_without_digits():
+    # Before CPython 3.11 an int of size 0 can be allocated without a digit
+    # (here as C code would make it); the fast paths must not read one.
+    # Under AddressSanitizer such a read is a heap-buffer-overflow.
+    out = run("""
+        import ctypes
+
+        new = ctypes.pythonapi._PyLong_New
+        new.restype, new.argtypes = ctypes.py_object, [ctypes.c_ssize_t]
+        zero = new(0)
+        own = pulsework.SampledPattern("own", "", [[0.5, 0, 0], [0, 0, 0]])
+        print(zero == 0, pulsework.bounce(zero).as_tuple() == pulsework.bounce(0).as_tuple(),
+              pulsework.sample("helix", zero).z == pulsework.helix(0).z,
+              pulsework.PatternLibrary([own]).sample("own", zero).x, own.sample(zero).x)
+    """)
+    assert out.split() == ["True", "True", "True", "0.5", "0.5"]
+
+
 def test_a_pattern_too_long_is_refused_as_its_rows_arrive():
     out = run("""
         class Rows:
