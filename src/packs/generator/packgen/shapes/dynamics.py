@@ -3,9 +3,9 @@ spring and the ricochet."""
 import math
 
 from ..model import Rows
-from .common import anchors, detail, gaps, hand_sides, rows
+from .common import anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, offbeat_sides, pace_hits, rows
 from .response import add, chain, peak, respond, ring, sine_ease, smootherstep
-from .score import HAT_LANES, Score
+from .score import HAT_LANES, Score, merged
 
 TREMOR = ring(8.0, 10.0, 36.0)
 
@@ -28,8 +28,15 @@ def flutter(score: Score, dims: int) -> Rows:
             keys[-1] = (keys[-1][0], side)  # a kick and snare together: the snare's side
         else:
             keys.append((pip, side))
+    # A ghost note swings the arc a little way back toward the snare's side
+    # from wherever it is, where it has room.
+    for h in snares:
+        if h.ghost and all(abs((h.pip - p + period / 2.0) % period - period / 2.0) >= 12.0
+                           for p, _s in keys):
+            keys.append((h.pip, 0.0))
+    keys.sort()
     arc = chain(period, [(p, 0.78 * s) for p, s in keys], sine_ease)
-    if max(arc) == min(arc):  # one side only: swing out and back between its hits
+    if max(arc) == min(arc) or not any(s for _p, s in keys):  # one side only: swing out and back between its hits
         arc = chain(period, [(p, 0.78 * (1 if k % 2 else -1)) for k, (p, _s) in enumerate(keys)]
                     + [(keys[0][0] + period / 2.0, 0.78)], sine_ease)
     shakes = [(h.pip, h.weight) for h in score.hats]
@@ -37,11 +44,14 @@ def flutter(score: Score, dims: int) -> Rows:
     tremor = [math.tanh(v) for v in respond(period, shakes, TREMOR)]
     tremor_z = [math.tanh(v) for v in respond(period, [(p + 3.0, w) for p, w in shakes], TREMOR)]
     ripple = detail(score)
+    fu, fv = beat_figure(score)
     x = arc
-    y = [0.22 * t + 0.3 * (1.0 - (a / 0.78) ** 2) - 0.1 + 0.2 * c
-         for a, t, c in zip(arc, tremor, ripple)]
-    z = [0.45 * (1.0 - (a / 0.78) ** 2) - 0.2 + 0.14 * t + 0.35 * c
-         for a, t, c in zip(arc, tremor_z, ripple)]
+    line = bass_line(score)
+    kit = kit_height(score)
+    y = [0.3 * t + 0.3 * (1.0 - (a / 0.78) ** 2) - 0.1 + 0.1 * c + 0.3 * u + 0.25 * k + 0.2 * b
+         for a, t, c, u, k, b in zip(arc, tremor, ripple, fu, kit, line)]
+    z = [0.45 * (1.0 - (a / 0.78) ** 2) - 0.2 + 0.2 * t + 0.2 * c + 0.4 * v - 0.3 * u
+         for a, t, c, v, u in zip(arc, tremor_z, ripple, fv, fu)]
     return rows(x, y, z, dims)
 
 
@@ -49,28 +59,56 @@ SPRINGS = {
     # role: (axis, ring cycle, decay, length, gain); all in pips
     "kick": (1, 28.0, 18.0, 60.0, -1.0),
     "backbeat": (0, 24.0, 18.0, 60.0, 1.0),
-    "percussion": (2, 16.0, 9.0, 32.0, 0.45),
+    "ghost": (0, 20.0, 16.0, 56.0, 1.0),
     "bass": (2, 36.0, 24.0, 90.0, -0.9),
+}
+# The percussion rings in depth, each lane at its own pitch: hats and
+# shakers fast and short, hand drums and bells slower, toms slowest.
+PERCUSSION_SPRINGS = {
+    "closed_hat": (12.0, 7.0, 28.0, 0.5), "open_hat": (16.0, 14.0, 48.0, 0.6),
+    "shaker": (10.0, 6.0, 24.0, 0.4), "perc": (20.0, 12.0, 40.0, 0.6),
+    "bell": (18.0, 16.0, 52.0, 0.6), "clave": (18.0, 10.0, 36.0, 0.6),
+    "conga": (24.0, 14.0, 48.0, 0.6), "rim": (16.0, 9.0, 32.0, 0.5),
+    "tom_low": (34.0, 20.0, 70.0, 0.8), "tom_mid": (30.0, 18.0, 64.0, 0.7),
+    "tom_high": (26.0, 16.0, 56.0, 0.7),
 }
 
 
 def spring(score: Score, dims: int) -> Rows:
     """Causal and damped: each hit strikes a spring that starts from rest on
     the hit (nothing moves before it) and rings down; the kick rings
-    vertically, the snare sideways (sides by hand), percussion and bass in
-    depth. Where the programme leaves a long enough gap the motion comes to
-    rest; rings that run past the end of the period carry on at its start."""
+    vertically, the snare sideways (sides by hand, a ghost note a quick
+    small flick), percussion and bass in depth, each percussion lane at its
+    own pitch and on-beat hits one way, off-beat ones the other. Where the
+    programme leaves a long enough gap the motion comes to rest; rings that
+    run past the end of the period carry on at its start."""
     period = score.period
     axes = [[0.0] * period for _ in range(3)]
-    roles = {"kick": score.kick, "backbeat": score.backbeat,
-             "percussion": score.percussion, "bass": score.bass if score.has_bass else []}
-    for role, hits in roles.items():
+    backbeat = score.backbeat
+    sides = hand_sides(backbeat)
+    strikes = {
+        "kick": [(h, 1.0, h.weight) for h in score.kick],
+        "backbeat": [(h, s, h.weight) for h, s in zip(backbeat, sides) if not h.ghost],
+        "ghost": [(h, s, 0.5 + 0.5 * h.weight) for h, s in zip(backbeat, sides) if h.ghost],
+        "bass": [(h, 1.0, h.weight) for h in score.bass] if score.has_bass else [],
+    }
+    for role, hits in strikes.items():
         axis, cycle, decay, length, gain = SPRINGS[role]
         kernel = ring(cycle, decay, length)
-        sides = hand_sides(hits) if role == "backbeat" else [1.0] * len(hits)
-        for h, s in zip(hits, sides):
-            add(axes[axis], h.pip, gain * s * h.weight * (0.5 if h.ghost else 1.0), kernel)
-    x, y, z = (peak(a, 0.85) for a in axes)
+        for h, s, w in hits:
+            add(axes[axis], h.pip, gain * s * w, kernel)
+    perc = [e for e in score.groove.events if e.lane in PERCUSSION_SPRINGS
+            and (e.lane != "rim" or "rim" not in {h.lane for h in backbeat})]
+    for lane in sorted({e.lane for e in perc}):
+        hits = merged([e for e in perc if e.lane == lane])
+        cycle, decay, length, gain = PERCUSSION_SPRINGS[lane]
+        kernel = ring(cycle, decay, length)
+        for h, s in zip(hits, offbeat_sides(hits)):
+            add(axes[2], h.pip, gain * s * h.weight, kernel)
+    if not any(axes[2]):  # nothing rings in depth: the kick's spring does, a little
+        for h in score.kick:
+            add(axes[2], h.pip, 0.4 * h.weight, ring(20.0, 12.0, 40.0))
+    x, y, z = (peak(a, 0.85) if any(a) else a for a in axes)
     return rows(x, y, z, dims)
 
 
@@ -87,26 +125,41 @@ TAU_ = 2.0 * math.pi
 def ricochet(score: Score, dims: int) -> Rows:
     """Every onset sends the body off toward the next corner of a polygon
     (a triangle, square or pentagon, whichever the number of onsets closes
-    best), arriving a sixteenth later and falling back toward the centre
-    until the next onset sends it on."""
+    best), arriving a sixteenth later (sooner where the next onset comes
+    sooner) and falling back toward the centre until the next onset sends
+    it on. How far it flies follows what sent it: a kick furthest, a main
+    snare nearly as far, a hat, a hand drum or a ghost note a shorter hop.
+    The colour lanes rattle the ball across its line of flight, drawing
+    their figure of the beat, and the bass line draws it in and out in depth."""
     period = score.period
-    onsets = anchors(score.mains(score.kick) + score.mains(score.backbeat)
-                     + [h for h in score.percussion if h.weight >= 0.5], 24.0, period)
+    kicks = {round(h.pip, 6) for h in score.kick}
+    backbeat = {round(h.pip, 6) for h in score.backbeat}
+    candidates = (score.mains(score.kick) + score.backbeat
+                  + [h for h in score.percussion if h.weight >= 0.45])
+    onsets = anchors(candidates, 16.0, period)
     m = len(onsets)
     n = next((k for k in (3, 5, 4) if m % k == 0), None) or next(k for k in (3, 5, 4) if m % k != 1)
     corners = polygon(n)
     keys = [[], [], []]
+    rest = None
     for j, (h, gap) in enumerate(zip(onsets, gaps(onsets, period))):
-        target = corners[j % n]
-        reach = 0.7 + 0.3 * h.weight
-        rest = corners[(j - 1) % n]
+        at = round(h.pip, 6)
+        role = 1.0 if at in kicks else 0.85 if h.ghost else 0.95 if at in backbeat else 0.85
+        target = [c * role * (0.8 + 0.2 * h.weight) for c in corners[j % n]]
+        if rest is None:
+            rest = [0.0, 0.0, 0.0]
         arrive = min(16.0, 0.5 * gap)
         for axis in range(3):
-            keys[axis].append((h.pip, 0.45 * rest[axis] * reach))
-            keys[axis].append((h.pip + arrive, target[axis] * reach))
+            keys[axis].append((h.pip, 0.45 * rest[axis]))
+            keys[axis].append((h.pip + arrive, target[axis]))
+        rest = target
+    # The first onset's rest is the last target, round the loop.
+    for axis in range(3):
+        keys[axis][0] = (keys[axis][0][0], 0.45 * rest[axis])
     x, y, z = (chain(period, k, smootherstep) for k in keys)
-    # The colour lanes rattle the ball across its line of flight.
     ripple = detail(score)
-    x = [a + 0.2 * c for a, c in zip(x, ripple)]
-    z = [a - 0.25 * c for a, c in zip(z, ripple)]
+    fu, fv = beat_figure(score)
+    line = bass_line(score)
+    x = [a + 0.12 * c + 0.16 * v for a, c, v in zip(x, ripple, fv)]
+    z = [a - 0.15 * c + 0.25 * u + 0.2 * b for a, c, u, b in zip(z, ripple, fu, line)]
     return rows(x, y, z, dims)

@@ -1,7 +1,7 @@
 """Kick-led shapes: the bounce (a downstroke on every kick) and the surge
 (a thrust through depth on every kick)."""
 from ..model import Rows
-from .common import detail, gaps, hand_sides, offbeat_sides, rows
+from .common import bass_line, beat_figure, detail, gaps, hand_sides, kit_height, offbeat_sides, rows
 from .response import add, chain, fit, hold, peak, respond, swell
 from .score import Score, merged
 
@@ -60,14 +60,16 @@ def bounce(score: Score, dims: int) -> Rows:
     y = kick_chain(score, depth, lambda h, gap: depth(h) + rebound(gap), 0.42)
     y = fit(y, -0.82, 0.62)
     snares = [] if score.backbeat_is_kick else score.backbeat
-    backbeat_lanes = {h.lane for h in snares}
-    others = merged([e for e in score.colour if e.lane not in backbeat_lanes and e.lane != "bass"])
-    accents = [(h.pip, s * accent_weight(h)) for h, s in zip(snares, hand_sides(snares))]
-    accents += [(h.pip, s * accent_weight(h)) for h, s in zip(others, offbeat_sides(others))]
-    if accents:
-        x = peak(respond(period, accents, swell(10.0, 22.0, 72.0)), 0.55)
-    else:
-        x = [0.0] * period  # a bare kick has nothing to accent: it bounces on y alone
+    accents = [(h.pip, s * (0.5 + 0.3 * h.weight if h.ghost else accent_weight(h)))
+               for h, s in zip(snares, hand_sides(snares))]
+    x = respond(period, accents, swell(10.0, 22.0, 72.0))
+    top = max(abs(v) for v in x) or 1.0
+    fu, fv = beat_figure(score)
+    kit = kit_height(score)
+    line = bass_line(score)
+    x = [0.6 * a / top + 0.4 * (b - c) + 0.3 * k + 0.3 * d for a, b, c, k, d in zip(x, fv, fu, kit, line)]
+    if any(x):
+        x = peak(x, 0.8)
     z = [0.0] * period
     if dims == 3:
         if score.has_bass:
@@ -91,9 +93,14 @@ def surge(score: Score, dims: int) -> Rows:
     snares = score.backbeat
     y = respond(period, [(h.pip, h.weight * (0.45 if h.ghost else 1.0)) for h in snares],
                 swell(10.0, 44.0, 150.0))
-    y = fit(y, -0.45, 0.75)
-    nudge = respond(period, [(h.pip, s * h.weight) for h, s in zip(snares, hand_sides(snares))],
-                    swell(6.0, 20.0, 64.0))
+    top = max(y) or 1.0
+    fu, fv = beat_figure(score)
+    line = bass_line(score)
+    y = fit([a / top + 0.25 * u + 0.2 * b for a, u, b in zip(y, fu, line)], -0.45, 0.75)
+    nudge = respond(period, [(h.pip, s * (0.5 + 0.5 * h.weight if h.ghost else h.weight))
+                             for h, s in zip(snares, hand_sides(snares))], swell(6.0, 20.0, 64.0))
     top = max(abs(v) for v in nudge)
-    x = peak([d + 0.5 * n / top for d, n in zip(detail(score), nudge)], 0.55)
+    kit = kit_height(score)
+    x = peak([0.3 * d + 0.45 * n / top + 0.5 * v + 0.35 * k
+              for d, n, v, k in zip(detail(score), nudge, fv, kit)], 0.75)
     return rows(x, y, z, dims)
