@@ -202,7 +202,7 @@ def beat_figure(score, lanes=None):
 # bells at the top, hand drums and ghost notes in the middle, toms below.
 PITCH = {
     "open_hat": 1.0, "bell": 0.9, "closed_hat": 0.6, "clave": 0.5, "shaker": 0.4,
-    "tom_high": 0.2, "perc": 0.1, "rim": 0.0, "conga": -0.3, "snare": -0.5, "clap": -0.5,
+    "tom_high": 0.2, "perc": 0.1, "rim": 0.0, "conga": -0.3, "snare": -0.8, "clap": -0.8,
     "tom_mid": -0.6, "tom_low": -1.0,
 }
 

@@ -65,12 +65,12 @@ SPRINGS = {
 # The percussion rings in depth, each lane at its own pitch: hats and
 # shakers fast and short, hand drums and bells slower, toms slowest.
 PERCUSSION_SPRINGS = {
-    "closed_hat": (12.0, 7.0, 28.0, 0.5), "open_hat": (16.0, 14.0, 48.0, 0.6),
-    "shaker": (10.0, 6.0, 24.0, 0.4), "perc": (20.0, 12.0, 40.0, 0.6),
-    "bell": (18.0, 16.0, 52.0, 0.6), "clave": (18.0, 10.0, 36.0, 0.6),
-    "conga": (24.0, 14.0, 48.0, 0.6), "rim": (16.0, 9.0, 32.0, 0.5),
-    "tom_low": (34.0, 20.0, 70.0, 0.8), "tom_mid": (30.0, 18.0, 64.0, 0.7),
-    "tom_high": (26.0, 16.0, 56.0, 0.7),
+    "closed_hat": (12.0, 10.0, 40.0, 0.5), "open_hat": (16.0, 20.0, 64.0, 0.6),
+    "shaker": (10.0, 8.0, 32.0, 0.4), "perc": (20.0, 16.0, 56.0, 0.6),
+    "bell": (18.0, 22.0, 70.0, 0.6), "clave": (18.0, 14.0, 48.0, 0.6),
+    "conga": (24.0, 18.0, 64.0, 0.6), "rim": (16.0, 12.0, 44.0, 0.5),
+    "tom_low": (34.0, 26.0, 90.0, 0.8), "tom_mid": (30.0, 24.0, 84.0, 0.7),
+    "tom_high": (26.0, 22.0, 76.0, 0.7),
 }
 
 
@@ -78,7 +78,8 @@ def spring(score: Score, dims: int) -> Rows:
     """Causal and damped: each hit strikes a spring that starts from rest on
     the hit (nothing moves before it) and rings down; the kick rings
     vertically, the snare sideways (sides by hand, a ghost note a quick
-    small flick), percussion and bass in depth, each percussion lane at its
+    small flick; the percussion where no snare plays), percussion and bass
+    in depth, each percussion lane at its
     own pitch and on-beat hits one way, off-beat ones the other. Where the
     programme leaves a long enough gap the motion comes to rest; rings that
     run past the end of the period carry on at its start."""
@@ -94,9 +95,12 @@ def spring(score: Score, dims: int) -> Rows:
     }
     for role, hits in strikes.items():
         axis, cycle, decay, length, gain = SPRINGS[role]
-        kernel = ring(cycle, decay, length)
         for h, s, w in hits:
-            add(axes[axis], h.pip, gain * s * w, kernel)
+            tune = 1.0
+            if role == "bass" and h.note is not None:
+                # A lower note rings a slower spring: half again as slow an octave down.
+                tune = min(1.6, max(0.75, 1.5 ** ((40 - h.note) / 12.0)))
+            add(axes[axis], h.pip, gain * s * w, ring(round(cycle * tune, 3), decay, length))
     perc = [e for e in score.groove.events if e.lane in PERCUSSION_SPRINGS
             and (e.lane != "rim" or "rim" not in {h.lane for h in backbeat})]
     for lane in sorted({e.lane for e in perc}):
@@ -105,6 +109,13 @@ def spring(score: Score, dims: int) -> Rows:
         kernel = ring(cycle, decay, length)
         for h, s in zip(hits, offbeat_sides(hits)):
             add(axes[2], h.pip, gain * s * h.weight, kernel)
+    if score.backbeat_is_kick:
+        # No snare at all: the sideways spring is the percussion's, struck
+        # one way on the beat and the other way off it.
+        axes[0] = [0.0] * period
+        hats = score.percussion
+        for h, s in zip(hats, offbeat_sides(hats)):
+            add(axes[0], h.pip, s * h.weight, ring(16.0, 10.0, 36.0))
     if not any(axes[2]):  # nothing rings in depth: the kick's spring does, a little
         for h in score.kick:
             add(axes[2], h.pip, 0.4 * h.weight, ring(20.0, 12.0, 40.0))
@@ -160,6 +171,7 @@ def ricochet(score: Score, dims: int) -> Rows:
     ripple = detail(score)
     fu, fv = beat_figure(score)
     line = bass_line(score)
-    x = [a + 0.12 * c + 0.16 * v for a, c, v in zip(x, ripple, fv)]
-    z = [a - 0.15 * c + 0.25 * u + 0.2 * b for a, c, u, b in zip(z, ripple, fu, line)]
+    kit = kit_height(score)
+    x = [a + 0.1 * c + 0.2 * v for a, c, v in zip(x, ripple, fv)]
+    z = [a - 0.1 * c + 0.3 * u + 0.25 * k + 0.2 * b for a, c, u, k, b in zip(z, ripple, fu, kit, line)]
     return rows(x, y, z, dims)

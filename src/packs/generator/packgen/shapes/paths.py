@@ -5,7 +5,7 @@ from dataclasses import replace
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
-from .common import anchors, bass_line, beat_figure, detail, gaps, hand_sides, pace_hits, rows
+from .common import anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, pace_hits, rows
 from .response import add, bump, chain, fit, paced, respond, smooth, stroke, swell
 from .score import Score
 
@@ -61,13 +61,14 @@ def figure8(score: Score, dims: int) -> Rows:
     ripple = detail(score)
     line = bass_line(score)
     fu, fv = beat_figure(score)
+    kit = kit_height(score)
     x, y, z = [], [], []
     for i in range(period):
         a = math.pi * lobe[i]
         x.append(0.86 * size[i] * math.sin(a))
         y.append(0.5 * size[i] * math.sin(2.0 * a) + 0.3 * lift[i] / top - 0.1 + 0.1 * ripple[i]
-                 + 0.2 * line[i] + 0.16 * fv[i])
-        z.append(0.45 * math.cos(a) + 0.2 * ripple[i] + 0.45 * fu[i])
+                 + 0.2 * line[i] + 0.25 * fv[i] + 0.15 * kit[i])
+        z.append(0.45 * math.cos(a) + 0.15 * ripple[i] + 0.5 * fu[i] + 0.35 * kit[i])
     return rows(x, y, z, dims)
 
 
@@ -85,9 +86,9 @@ def box(score: Score, dims: int) -> Rows:
     before it (a sixteenth ahead where nothing plays there). Between moves
     it waits at its corner, creeping on at each other hit, so the phase
     advances in steps weighted by the rhythm. In depth a corner reached on
-    the backbeat lies back and one reached on the kick forward, and the
-    colour lanes jostle the body where it waits, drawing their figure of
-    the beat."""
+    the backbeat lies back and one reached on the kick forward, the bass
+    line draws the body to and fro, and the colour lanes jostle it where it
+    waits, drawing their figure of the beat."""
     period = score.period
     weight = {"kick": 1.0, "snare": 0.9, "clap": 0.9, "rim": 0.6}
     weighed = [replace(h, weight=h.weight * weight.get(h.lane, 0.3)) for h in score.everything]
@@ -120,18 +121,21 @@ def box(score: Score, dims: int) -> Rows:
                            for h in steps])
     ripple = detail(score)
     fu, fv = beat_figure(score)
+    kit = kit_height(score)
+    line = bass_line(score)
     x, y, z = [], [], []
-    for u, c, d, a_, b_ in zip(tour, ripple, depth, fu, fv):
+    for i, u in enumerate(tour):
         a = math.pi / 4.0 + math.pi / 2.0 * u
         x.append(0.78 * corner(math.cos(a) * 0.7071))
         y.append(0.78 * corner(math.sin(a) * 0.7071))
-        z.append(d + 0.3 * c + 0.4 * a_ + 0.2 * b_)
+        z.append(depth[i] + 0.2 * ripple[i] + 0.35 * fu[i] + 0.2 * fv[i] + 0.3 * kit[i] + 0.3 * line[i])
     return rows(x, y, z, dims)
 
 
 PIVOT = 0.5
 LENGTH = 1.22
-MAX_SWING = 0.85  # radians: the bob stays within the table's range
+MAX_SWING = 0.85  # radians, either way: the bob stays within the table's range
+MAX_DEPTH = 0.75
 
 
 def pendulum(score: Score, dims: int) -> Rows:
@@ -162,19 +166,22 @@ def pendulum(score: Score, dims: int) -> Rows:
         start = turns[k - 1].pip
         span = spans[k - 1]
         busy.append(math.fsum(w for p, w in others if 0.0 < (p - start) % period < span) / span)
-    most = max(busy) or 1.0
-    reach = chain(period, [(h.pip, 0.42 + 0.18 * h.weight + 0.22 * b / most) for h, b in zip(turns, busy)])
+    # Busy: the weight of the strokes on the way, per beat.
+    reach = chain(period, [(h.pip, 0.42 + 0.14 * h.weight + 0.28 * math.tanh(b * PIPS_PER_BEAT / 1.5))
+                           for h, b in zip(turns, busy)])
     reach = [min(0.82, r + 0.08 * abs(c)) for r, c in zip(reach, ripple)]
     circle = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(10.0, 60.0, 160.0))
     top = max(circle) or 1.0
     fu, fv = beat_figure(score)
+    kit = kit_height(score)
     line = bass_line(score)
     x, y, z = [], [], []
     for i in range(period):
         psi = math.pi * swing[i]
         alpha = MAX_SWING * math.tanh((reach[i] * math.cos(psi) + 0.16 * fu[i]) / MAX_SWING)
-        beta = (0.18 * circle[i] / top * math.sin(psi) + 0.15 * ripple[i] + 0.45 * fv[i]
-                + 0.25 * line[i] if dims == 3 else 0.0)
+        beta = (MAX_DEPTH * math.tanh((0.18 * circle[i] / top * math.sin(psi) + 0.1 * ripple[i]
+                                       + 0.5 * fv[i] + 0.4 * fu[i] + 0.35 * kit[i] + 0.25 * line[i])
+                                      / MAX_DEPTH) if dims == 3 else 0.0)
         x.append(LENGTH * math.sin(alpha) * math.cos(beta))
         y.append(PIVOT - LENGTH * math.cos(alpha) * math.cos(beta))
         z.append(LENGTH * math.sin(beta))

@@ -37,7 +37,7 @@ def glide(score: Score, dims: int) -> Rows:
         k = hold(10.0, max(2.0, length - 16.0), 22.0)
         add(excursion, pip, weight * (0.75 + 0.25 * height), k)
         add(lift, pip, weight * (0.4 + 0.6 * (height + 1.0) / 2.0), k)
-    excursion = fit(excursion, 0.0, 0.4)
+    excursion = fit(excursion, 0.0, 0.46)
     ripple = detail(score)
     line = bass_line(score)
     fu, fv = beat_figure(score)
@@ -48,15 +48,15 @@ def glide(score: Score, dims: int) -> Rows:
     # The backbeat marks the phrase: each main stroke nudges the path
     # aside, the hands taking turns.
     snares = [] if score.backbeat_is_kick else score.backbeat
-    nudge = respond(period, [(h.pip, s * h.weight * (0.4 if h.ghost else 1.0))
+    nudge = respond(period, [(h.pip, s * (0.3 + 0.3 * h.weight if h.ghost else h.weight))
                              for h, s in zip(snares, hand_sides(snares))], swell(8.0, 30.0, 96.0))
     x, y, z = [], [], []
     for i, u in enumerate(travel):
         t = TAU * u
         r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.1 * ripple[i] + 0.1 * kit[i]
-        x.append(r * math.cos(t + math.pi / 2.0) + 0.16 * fu[i] + 0.2 * nudge[i])
-        y.append(0.9 * r * math.sin(t + math.pi / 2.0) + 0.25 * line[i] + 0.16 * fv[i])
-        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.3 * ripple[i] + 0.3 * kit[i])
+        x.append(r * math.cos(t + math.pi / 2.0) + 0.26 * fu[i] + 0.28 * nudge[i])
+        y.append(0.9 * r * math.sin(t + math.pi / 2.0) + 0.25 * line[i] + 0.26 * fv[i])
+        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.25 * ripple[i] + 0.35 * kit[i])
     z = fit(z, -0.7, 0.75)
     return rows(x, y, z, dims)
 
