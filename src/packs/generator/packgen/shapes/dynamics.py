@@ -55,15 +55,19 @@ def flutter(score: Score, dims: int) -> Rows:
     return rows(x, y, z, dims)
 
 
+# Each role strikes a spring that rings mainly along one axis and, more
+# softly and at another pitch, along a second, so that a struck body rings
+# round a small closing curve instead of along a line.
+# role: ((axis, ring cycle, decay, length, gain), ...); all in pips
 SPRINGS = {
-    # role: (axis, ring cycle, decay, length, gain); all in pips
-    "kick": (1, 28.0, 18.0, 60.0, -1.0),
-    "backbeat": (0, 24.0, 18.0, 60.0, 1.0),
-    "ghost": (0, 20.0, 16.0, 56.0, 1.0),
-    "bass": (2, 36.0, 24.0, 90.0, -0.9),
+    "kick": ((1, 28.0, 18.0, 60.0, -1.0), (0, 42.0, 18.0, 60.0, 0.3)),
+    "backbeat": ((0, 24.0, 18.0, 60.0, 1.0), (2, 31.0, 18.0, 60.0, 0.35)),
+    "ghost": ((0, 20.0, 16.0, 56.0, 1.0), (2, 26.0, 16.0, 56.0, -1.2)),
+    "bass": ((2, 36.0, 24.0, 90.0, -0.9), (0, 50.0, 24.0, 90.0, 0.3)),
 }
-# The percussion rings in depth, each lane at its own pitch: hats and
-# shakers fast and short, hand drums and bells slower, toms slowest.
+# The percussion rings in depth (and a little sideways), each lane at its
+# own pitch: hats and shakers fast and short, hand drums and bells slower,
+# toms slowest. (cycle, decay, length, gain)
 PERCUSSION_SPRINGS = {
     "closed_hat": (12.0, 10.0, 40.0, 0.5), "open_hat": (16.0, 20.0, 64.0, 0.6),
     "shaker": (10.0, 8.0, 32.0, 0.4), "perc": (20.0, 16.0, 56.0, 0.6),
@@ -72,50 +76,52 @@ PERCUSSION_SPRINGS = {
     "tom_low": (34.0, 26.0, 90.0, 0.8), "tom_mid": (30.0, 24.0, 84.0, 0.7),
     "tom_high": (26.0, 22.0, 76.0, 0.7),
 }
+PERCUSSION_ASIDE = (1.4, 0.3)  # the sideways ring: its cycle against the main one's, its gain
 
 
 def spring(score: Score, dims: int) -> Rows:
     """Causal and damped: each hit strikes a spring that starts from rest on
     the hit (nothing moves before it) and rings down; the kick rings
-    vertically, the snare sideways (sides by hand, a ghost note a quick
-    small flick; the percussion where no snare plays), percussion and bass
-    in depth, each percussion lane at its
-    own pitch and on-beat hits one way, off-beat ones the other. Where the
-    programme leaves a long enough gap the motion comes to rest; rings that
-    run past the end of the period carry on at its start."""
+    vertically, the snare sideways (sides by hand; a ghost note a quick
+    flick aside and in depth; the percussion where no snare plays), the
+    percussion and the bass in depth, each percussion lane at its own pitch
+    and on-beat hits one way, off-beat ones the other, a lower bass note
+    slower. Each also rings a little along a second axis at another pitch,
+    so the body rings round small closing curves. Where the programme
+    leaves a long enough gap the motion comes to rest; rings that run past
+    the end of the period carry on at its start."""
     period = score.period
     axes = [[0.0] * period for _ in range(3)]
     backbeat = score.backbeat
     sides = hand_sides(backbeat)
     strikes = {
         "kick": [(h, 1.0, h.weight) for h in score.kick],
-        "backbeat": [(h, s, h.weight) for h, s in zip(backbeat, sides) if not h.ghost],
+        "backbeat": [] if score.backbeat_is_kick else
+        [(h, s, h.weight) for h, s in zip(backbeat, sides) if not h.ghost],
         "ghost": [(h, s, 0.5 + 0.5 * h.weight) for h, s in zip(backbeat, sides) if h.ghost],
         "bass": [(h, 1.0, h.weight) for h in score.bass] if score.has_bass else [],
     }
     for role, hits in strikes.items():
-        axis, cycle, decay, length, gain = SPRINGS[role]
-        for h, s, w in hits:
-            tune = 1.0
-            if role == "bass" and h.note is not None:
-                # A lower note rings a slower spring: half again as slow an octave down.
-                tune = min(1.6, max(0.75, 1.5 ** ((40 - h.note) / 12.0)))
-            add(axes[axis], h.pip, gain * s * w, ring(round(cycle * tune, 3), decay, length))
+        for axis, cycle, decay, length, gain in SPRINGS[role]:
+            for h, s, w in hits:
+                tune = 1.0
+                if role == "bass" and h.note is not None:
+                    # A lower note rings a slower spring: half again as slow an octave down.
+                    tune = min(1.6, max(0.75, 1.5 ** ((40 - h.note) / 12.0)))
+                add(axes[axis], h.pip, gain * s * w, ring(round(cycle * tune, 3), decay, length))
     perc = [e for e in score.groove.events if e.lane in PERCUSSION_SPRINGS
             and (e.lane != "rim" or "rim" not in {h.lane for h in backbeat})]
+    aside, aside_gain = PERCUSSION_ASIDE
+    if score.backbeat_is_kick:
+        # No snare at all: the sideways spring is the percussion's.
+        aside_gain = 1.0
     for lane in sorted({e.lane for e in perc}):
         hits = merged([e for e in perc if e.lane == lane])
         cycle, decay, length, gain = PERCUSSION_SPRINGS[lane]
-        kernel = ring(cycle, decay, length)
+        main, side = ring(cycle, decay, length), ring(cycle * aside, decay, length)
         for h, s in zip(hits, offbeat_sides(hits)):
-            add(axes[2], h.pip, gain * s * h.weight, kernel)
-    if score.backbeat_is_kick:
-        # No snare at all: the sideways spring is the percussion's, struck
-        # one way on the beat and the other way off it.
-        axes[0] = [0.0] * period
-        hats = score.percussion
-        for h, s in zip(hats, offbeat_sides(hats)):
-            add(axes[0], h.pip, s * h.weight, ring(16.0, 10.0, 36.0))
+            add(axes[2], h.pip, gain * s * h.weight, main)
+            add(axes[0], h.pip, aside_gain * gain * s * h.weight, side)
     if not any(axes[2]):  # nothing rings in depth: the kick's spring does, a little
         for h in score.kick:
             add(axes[2], h.pip, 0.4 * h.weight, ring(20.0, 12.0, 40.0))
@@ -147,7 +153,7 @@ def ricochet(score: Score, dims: int) -> Rows:
     backbeat = {round(h.pip, 6) for h in score.backbeat}
     candidates = (score.mains(score.kick) + score.backbeat
                   + [h for h in score.percussion if h.weight >= 0.45])
-    onsets = anchors(candidates, 16.0, period)
+    onsets = anchors(candidates, 10.0, period)
     m = len(onsets)
     n = next((k for k in (3, 5, 4) if m % k == 0), None) or next(k for k in (3, 5, 4) if m % k != 1)
     corners = polygon(n)

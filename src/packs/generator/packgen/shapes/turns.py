@@ -59,7 +59,9 @@ def corkscrew(score: Score, dims: int) -> Rows:
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
     heavy = respond(period, pace_hits(score, colour=0.0), swell(4.0, 12.0, 32.0))
-    speed = [0.12 + a + 0.3 * v for a, v in zip(heavy, respond(period, perc, stroke(4.0, 10.0)))]
+    # Most of the turning comes at the strokes; an eighth of it goes on between.
+    base = 0.15 * math.fsum(heavy) / period
+    speed = [base + a + 0.1 * v for a, v in zip(heavy, respond(period, perc, stroke(4.0, 10.0)))]
     turn = phase(speed, 2.0)
     wave = paced(period, [0.0, period / 2.0], heavy_speed(score, 0.2))
     ripple = detail(score)
@@ -89,8 +91,9 @@ def spiral(score: Score, dims: int) -> Rows:
     breath = phase(speed)
     # The turn itself moves on at the kick and the backbeat and lingers
     # between them, so a broken kick bends the spiral where it falls.
-    heavy = [0.08 + v for v in respond(period, pace_hits(score, colour=0.0), swell(4.0, 12.0, 32.0))]
-    turn = phase(heavy)
+    heavy = respond(period, pace_hits(score, colour=0.0), swell(4.0, 12.0, 32.0))
+    base = 0.25 * math.fsum(heavy) / period
+    turn = phase([base + v for v in heavy])
     ripple = detail(score)
     fu, fv = beat_figure(score)
     radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.14 * c + 0.12 * a
@@ -101,6 +104,7 @@ def spiral(score: Score, dims: int) -> Rows:
     push = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(8.0, 30.0, 96.0))
     top = max(push) or 1.0
     line = bass_line(score)
-    z = fit([0.9 * (r - 0.52) - 0.5 * p / top + 0.2 * c + 0.3 * b + 0.4 * v
-             for r, p, c, b, v in zip(radius, push, ripple, line, fv)], -0.7, 0.7)
+    kit = kit_height(score)
+    z = fit([0.9 * (r - 0.52) - 0.5 * p / top + 0.15 * c + 0.3 * b + 0.4 * v + 0.3 * k
+             for r, p, c, b, v, k in zip(radius, push, ripple, line, fv, kit)], -0.7, 0.7)
     return rows(x, y, z, dims)
