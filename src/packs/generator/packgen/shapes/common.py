@@ -257,7 +257,7 @@ def bass_line(score) -> List[float]:
 # so soft hats still count.
 KICK_PACE = 1.0
 BACKBEAT_PACE = 0.7
-GHOST_PACE = 0.6
+GHOST_PACE = 0.8
 COLOUR_PACE = 0.45
 
 

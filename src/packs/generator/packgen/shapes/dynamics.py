@@ -3,7 +3,8 @@ spring and the ricochet."""
 import math
 
 from ..model import Rows
-from .common import anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, offbeat_sides, pace_hits, rows
+from .common import (anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, offbeat_sides,
+                     pitch_sides, rows)
 from .response import add, chain, peak, respond, ring, sine_ease, smootherstep
 from .score import HAT_LANES, Score, merged
 
@@ -63,7 +64,7 @@ SPRINGS = {
     "kick": ((1, 28.0, 18.0, 60.0, -1.0), (0, 42.0, 18.0, 60.0, 0.3)),
     "backbeat": ((0, 24.0, 18.0, 60.0, 1.0), (2, 31.0, 18.0, 60.0, 0.35)),
     "ghost": ((0, 20.0, 16.0, 56.0, 1.0), (2, 26.0, 16.0, 56.0, -1.2)),
-    "bass": ((2, 36.0, 24.0, 90.0, -0.9), (0, 50.0, 24.0, 90.0, 0.3)),
+    "bass": ((2, 36.0, 24.0, 90.0, -0.9), (0, 50.0, 24.0, 90.0, 0.5)),
 }
 # The percussion rings in depth (and a little sideways), each lane at its
 # own pitch: hats and shakers fast and short, hand drums and bells slower,
@@ -76,7 +77,7 @@ PERCUSSION_SPRINGS = {
     "tom_low": (34.0, 26.0, 90.0, 0.8), "tom_mid": (30.0, 24.0, 84.0, 0.7),
     "tom_high": (26.0, 22.0, 76.0, 0.7),
 }
-PERCUSSION_ASIDE = (1.4, 0.3)  # the sideways ring: its cycle against the main one's, its gain
+PERCUSSION_ASIDE = (1.4, 0.6)  # the sideways ring: its cycle against the main one's, its gain
 
 
 def spring(score: Score, dims: int) -> Rows:
@@ -85,8 +86,8 @@ def spring(score: Score, dims: int) -> Rows:
     vertically, the snare sideways (sides by hand; a ghost note a quick
     flick aside and in depth; the percussion where no snare plays), the
     percussion and the bass in depth, each percussion lane at its own pitch
-    and on-beat hits one way, off-beat ones the other, a lower bass note
-    slower. Each also rings a little along a second axis at another pitch,
+    and on-beat hits one way, off-beat ones the other, a bass note up or
+    down from the middle of its line, a lower one slower. Each also rings a little along a second axis at another pitch,
     so the body rings round small closing curves. Where the programme
     leaves a long enough gap the motion comes to rest; rings that run past
     the end of the period carry on at its start."""
@@ -99,7 +100,8 @@ def spring(score: Score, dims: int) -> Rows:
         "backbeat": [] if score.backbeat_is_kick else
         [(h, s, h.weight) for h, s in zip(backbeat, sides) if not h.ghost],
         "ghost": [(h, s, 0.5 + 0.5 * h.weight) for h, s in zip(backbeat, sides) if h.ghost],
-        "bass": [(h, 1.0, h.weight) for h in score.bass] if score.has_bass else [],
+        "bass": ([(h, s, h.weight) for h, s in zip(score.bass, pitch_sides(score.bass))]
+                 if score.has_bass else []),
     }
     for role, hits in strikes.items():
         for axis, cycle, decay, length, gain in SPRINGS[role]:

@@ -141,14 +141,14 @@ def slalom(score: Score, dims: int) -> Rows:
     ghosts = [(h.pip, -s * (0.5 + 0.5 * h.weight)) for h, s in zip(score.backbeat, sides) if h.ghost]
     if ghosts:
         x = [a + 0.3 * b for a, b in zip(x, respond(period, ghosts, stroke(4.0, 18.0)))]
-    x = fit(x, -0.86, 0.86)
+    fu, fv = beat_figure(score)
+    x = fit([a + 0.12 * v for a, v in zip(x, fv)], -0.86, 0.86)
     velocity = smooth([x[(i + 1) % period] - x[i - 1] for i in range(period)], 3)
     scale = max(abs(v) for v in velocity)
     chatter = detail(score)
     z = fit([-v / scale + 0.45 * c for v, c in zip(velocity, chatter)], -0.72, 0.72)
     y = respond(period, [(h.pip, h.weight) for h in score.kick], swell(8.0, 26.0, 80.0))
     top = max(y)
-    fu, fv = beat_figure(score)
     line = bass_line(score)
     y = fit([a + top * (0.2 * abs(c) + 0.35 * u + 0.25 * b) for a, c, u, b in zip(y, chatter, fu, line)],
             -0.55, 0.8)

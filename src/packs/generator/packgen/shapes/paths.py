@@ -5,7 +5,7 @@ from dataclasses import replace
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
-from .common import anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, pace_hits, rows
+from .common import STEP_LIMIT, anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, pace_hits, rows
 from .response import add, bump, chain, fit, paced, respond, smooth, stroke, swell
 from .score import Score
 
@@ -55,7 +55,7 @@ def figure8(score: Score, dims: int) -> Rows:
         swells += [(h.pip, 0.6 * h.weight) for h in score.bass]
     size = fit(respond(period, swells, swell(16.0, 40.0, 120.0)), 0.6, 1.0)
     snares = score.backbeat
-    lift = respond(period, [(h.pip, h.weight * (0.4 if h.ghost else 1.0 if s > 0 else 0.6))
+    lift = respond(period, [(h.pip, 0.3 + 0.3 * h.weight if h.ghost else h.weight * (1.0 if s > 0 else 0.6))
                             for h, s in zip(snares, hand_sides(snares))], bump(24.0))
     top = max(lift) or 1.0
     ripple = detail(score)
@@ -67,8 +67,8 @@ def figure8(score: Score, dims: int) -> Rows:
         a = math.pi * lobe[i]
         x.append(0.86 * size[i] * math.sin(a))
         y.append(0.5 * size[i] * math.sin(2.0 * a) + 0.3 * lift[i] / top - 0.1 + 0.1 * ripple[i]
-                 + 0.2 * line[i] + 0.25 * fv[i] + 0.15 * kit[i])
-        z.append(0.45 * math.cos(a) + 0.15 * ripple[i] + 0.5 * fu[i] + 0.35 * kit[i])
+                 + 0.2 * line[i] + 0.32 * fv[i] + 0.22 * kit[i])
+        z.append(0.45 * math.cos(a) + 0.15 * ripple[i] + 0.6 * fu[i] + 0.45 * kit[i])
     return rows(x, y, z, dims)
 
 
@@ -128,14 +128,14 @@ def box(score: Score, dims: int) -> Rows:
         a = math.pi / 4.0 + math.pi / 2.0 * u
         x.append(0.78 * corner(math.cos(a) * 0.7071))
         y.append(0.78 * corner(math.sin(a) * 0.7071))
-        z.append(depth[i] + 0.2 * ripple[i] + 0.35 * fu[i] + 0.2 * fv[i] + 0.3 * kit[i] + 0.3 * line[i])
+        z.append(depth[i] + 0.15 * ripple[i] + 0.45 * fu[i] + 0.25 * fv[i] + 0.35 * kit[i] + 0.3 * line[i])
     return rows(x, y, z, dims)
 
 
 PIVOT = 0.5
 LENGTH = 1.22
 MAX_SWING = 0.85  # radians, either way: the bob stays within the table's range
-MAX_DEPTH = 0.75
+MAX_DEPTH = 0.85
 
 
 def pendulum(score: Score, dims: int) -> Rows:
@@ -167,7 +167,7 @@ def pendulum(score: Score, dims: int) -> Rows:
         span = spans[k - 1]
         busy.append(math.fsum(w for p, w in others if 0.0 < (p - start) % period < span) / span)
     # Busy: the weight of the strokes on the way, per beat.
-    reach = chain(period, [(h.pip, 0.42 + 0.14 * h.weight + 0.28 * math.tanh(b * PIPS_PER_BEAT / 1.5))
+    reach = chain(period, [(h.pip, 0.46 + 0.14 * h.weight + 0.28 * math.tanh(b * PIPS_PER_BEAT / 1.5))
                            for h, b in zip(turns, busy)])
     reach = [min(0.82, r + 0.08 * abs(c)) for r, c in zip(reach, ripple)]
     circle = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(10.0, 60.0, 160.0))
@@ -175,14 +175,22 @@ def pendulum(score: Score, dims: int) -> Rows:
     fu, fv = beat_figure(score)
     kit = kit_height(score)
     line = bass_line(score)
-    x, y, z = [], [], []
-    for i in range(period):
-        psi = math.pi * swing[i]
-        alpha = MAX_SWING * math.tanh((reach[i] * math.cos(psi) + 0.16 * fu[i]) / MAX_SWING)
-        beta = (MAX_DEPTH * math.tanh((0.18 * circle[i] / top * math.sin(psi) + 0.1 * ripple[i]
-                                       + 0.5 * fv[i] + 0.4 * fu[i] + 0.35 * kit[i] + 0.25 * line[i])
-                                      / MAX_DEPTH) if dims == 3 else 0.0)
-        x.append(LENGTH * math.sin(alpha) * math.cos(beta))
-        y.append(PIVOT - LENGTH * math.cos(alpha) * math.cos(beta))
-        z.append(LENGTH * math.sin(beta))
+    sway = [r * math.cos(math.pi * u) for r, u in zip(reach, swing)]
+    side = [0.18 * c / top * math.sin(math.pi * u) for c, u in zip(circle, swing)]
+    drums = [0.1 * c + 0.7 * v + 0.6 * u + 0.5 * k + 0.25 * b
+             for c, v, u, k, b in zip(ripple, fv, fu, kit, line)]
+    # The bob keeps to its sphere: where the drums would swing it faster
+    # than a table may move, they swing it less far.
+    gain = 1.0
+    while True:
+        x, y, z = [], [], []
+        for i in range(period):
+            alpha = MAX_SWING * math.tanh((sway[i] + 0.16 * gain * fu[i]) / MAX_SWING)
+            beta = MAX_DEPTH * math.tanh((side[i] + gain * drums[i]) / MAX_DEPTH) if dims == 3 else 0.0
+            x.append(LENGTH * math.sin(alpha) * math.cos(beta))
+            y.append(PIVOT - LENGTH * math.cos(alpha) * math.cos(beta))
+            z.append(LENGTH * math.sin(beta))
+        if gain < 0.05 or all(max(abs(c[i] - c[i - 1]) for i in range(period)) <= STEP_LIMIT for c in (x, y, z)):
+            break
+        gain *= 0.9
     return rows(x, y, z, dims)

@@ -45,18 +45,18 @@ def glide(score: Score, dims: int) -> Rows:
     pace = respond(period, pace_hits(score), swell(6.0, 16.0, 48.0))
     travel = phase([0.5 + p for p in pace])
     kit = kit_height(score)
-    # The backbeat marks the phrase: each main stroke nudges the path
-    # aside, the hands taking turns.
+    # The backbeat marks the phrase: each stroke nudges the path aside, the
+    # hands taking turns, and draws it back a little in depth.
     snares = [] if score.backbeat_is_kick else score.backbeat
     nudge = respond(period, [(h.pip, s * (0.3 + 0.3 * h.weight if h.ghost else h.weight))
                              for h, s in zip(snares, hand_sides(snares))], swell(8.0, 30.0, 96.0))
     x, y, z = [], [], []
     for i, u in enumerate(travel):
         t = TAU * u
-        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.1 * ripple[i] + 0.1 * kit[i]
-        x.append(r * math.cos(t + math.pi / 2.0) + 0.26 * fu[i] + 0.28 * nudge[i])
-        y.append(0.9 * r * math.sin(t + math.pi / 2.0) + 0.25 * line[i] + 0.26 * fv[i])
-        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.25 * ripple[i] + 0.35 * kit[i])
+        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.1 * ripple[i] + 0.14 * kit[i]
+        x.append(r * math.cos(t + math.pi / 2.0) + 0.3 * fu[i] + 0.28 * nudge[i])
+        y.append(0.9 * r * math.sin(t + math.pi / 2.0) + 0.25 * line[i] + 0.3 * fv[i])
+        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.25 * ripple[i] + 0.35 * kit[i] - 0.3 * abs(nudge[i]))
     z = fit(z, -0.7, 0.75)
     return rows(x, y, z, dims)
 
@@ -77,7 +77,7 @@ def dive(score: Score, dims: int) -> Rows:
     # Where kick and snare strike together the snare's side wins, so that
     # the two keep alternating.
     snares = score.backbeat
-    counter = [(h.pip, h.weight * (0.5 if h.ghost else 1.0)) for h in snares]
+    counter = [(h.pip, 0.4 + 0.3 * h.weight if h.ghost else h.weight) for h in snares]
     counter += [(h.pip, -h.weight) for h in score.kick
                 if not any(abs(h.pip - s.pip) < 12.0 and not s.ghost for s in snares)]
     x = fit(respond(period, counter, swell(16.0, 36.0, 110.0)), -0.8, 0.8)

@@ -71,7 +71,7 @@ def corkscrew(score: Score, dims: int) -> Rows:
     kit = kit_height(score)
     radius = fit([0.6 * s / top + 0.3 * c + 0.8 * a + 0.8 * k for s, c, a, k in zip(swelling, ripple, fu, kit)],
                  0.3, 0.88)
-    angle = [TAU * u + 0.5 * b for u, b in zip(turn, fv)]
+    angle = [TAU * u + 0.5 * b + 0.35 * k for u, b, k in zip(turn, fv, kit)]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
     line = bass_line(score)
@@ -89,22 +89,25 @@ def spiral(score: Score, dims: int) -> Rows:
     period = score.period
     speed = [0.3 + v for v in respond(period, pace_hits(score), bump(8.0))]
     breath = phase(speed)
-    # The turn itself moves on at the kick and the backbeat and lingers
-    # between them, so a broken kick bends the spiral where it falls.
-    heavy = respond(period, pace_hits(score, colour=0.0), swell(4.0, 12.0, 32.0))
+    # The turn itself moves on at the kick, the backbeat and the bass and
+    # lingers between them, so a broken kick bends the spiral where it falls.
+    strokes = pace_hits(score, colour=0.0)
+    if score.has_bass:
+        strokes += [(h.pip, 0.6 * h.weight) for h in score.bass]
+    heavy = respond(period, strokes, swell(4.0, 12.0, 32.0))
     base = 0.25 * math.fsum(heavy) / period
     turn = phase([base + v for v in heavy])
     ripple = detail(score)
     fu, fv = beat_figure(score)
-    radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.14 * c + 0.12 * a
-              for u, c, a in zip(breath, ripple, fu)]
-    angle = [-2.0 * TAU * u + 0.25 * b for u, b in zip(turn, fv)]
+    kit = kit_height(score)
+    radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.12 * c + 0.15 * a + 0.08 * k
+              for u, c, a, k in zip(breath, ripple, fu, kit)]
+    angle = [-2.0 * TAU * u + 0.3 * b for u, b in zip(turn, fv)]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
     push = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(8.0, 30.0, 96.0))
     top = max(push) or 1.0
     line = bass_line(score)
-    kit = kit_height(score)
     z = fit([0.9 * (r - 0.52) - 0.5 * p / top + 0.15 * c + 0.3 * b + 0.4 * v + 0.3 * k
              for r, p, c, b, v, k in zip(radius, push, ripple, line, fv, kit)], -0.7, 0.7)
     return rows(x, y, z, dims)
