@@ -37,9 +37,15 @@ def flutter(score: Score, dims: int) -> Rows:
             keys.append((h.pip, 0.0))
     keys.sort()
     arc = chain(period, [(p, 0.78 * s) for p, s in keys], sine_ease)
-    if max(arc) == min(arc) or not any(s for _p, s in keys):  # one side only: swing out and back between its hits
-        arc = chain(period, [(p, 0.78 * (1 if k % 2 else -1)) for k, (p, _s) in enumerate(keys)]
-                    + [(keys[0][0] + period / 2.0, 0.78)], sine_ease)
+    if min(s for _p, s in keys) >= 0.0 or max(s for _p, s in keys) <= 0.0:
+        # One side only (the kick and the snare always together, as in a
+        # one-drop): swing out and back between its hits.
+        swings = [(p, 0.78 * (1 if k % 2 else -1)) for k, (p, _s) in enumerate(keys)]
+        if len(swings) == 1:
+            swings.append((swings[0][0] + period / 2.0, 0.78))
+        elif len(swings) % 2:
+            swings[-1] = (swings[-1][0], 0.0)  # an odd count meets itself at the centre
+        arc = chain(period, swings, sine_ease)
     shakes = [(h.pip, h.weight) for h in score.hats]
     shakes += [(float(e.pip), 0.7 * e.velocity) for e in score.colour if e.lane not in HAT_LANES]
     tremor = [math.tanh(v) for v in respond(period, shakes, TREMOR)]

@@ -53,7 +53,7 @@ def figure8(score: Score, dims: int) -> Rows:
     swells = [(h.pip, h.weight) for h in score.kick]
     if score.has_bass:
         swells += [(h.pip, 0.6 * h.weight) for h in score.bass]
-    size = fit(respond(period, swells, swell(16.0, 40.0, 120.0)), 0.6, 1.0)
+    size = fit(respond(period, swells, swell(16.0, 40.0, 120.0)), 0.5, 1.0)
     snares = score.backbeat
     lift = respond(period, [(h.pip, 0.3 + 0.3 * h.weight if h.ghost else h.weight * (1.0 if s > 0 else 0.6))
                             for h, s in zip(snares, hand_sides(snares))], bump(24.0))
@@ -67,8 +67,10 @@ def figure8(score: Score, dims: int) -> Rows:
         a = math.pi * lobe[i]
         x.append(0.86 * size[i] * math.sin(a))
         y.append(0.5 * size[i] * math.sin(2.0 * a) + 0.3 * lift[i] / top - 0.1 + 0.1 * ripple[i]
-                 + 0.2 * line[i] + 0.32 * fv[i] + 0.22 * kit[i])
-        z.append(0.45 * math.cos(a) + 0.15 * ripple[i] + 0.6 * fu[i] + 0.45 * kit[i])
+                 + 0.2 * line[i] + 0.16 * fv[i] + 0.1 * kit[i])
+        z.append(0.45 * math.cos(a) + 0.15 * ripple[i] + 0.7 * fu[i] + 0.45 * fv[i] + 0.5 * kit[i]
+                 + 0.25 * line[i])
+    z = fit(z, -0.8, 0.8)
     return rows(x, y, z, dims)
 
 
