@@ -1,5 +1,8 @@
 """What several shapes share: which side a hit goes to, the anchors of a
-phrase, and the last steps from components to rows."""
+phrase, the readings of a groove that every shape draws on (the colour
+lanes' strokes, the drums' figure of the beat, the kit's heights, the bass
+line's contour, the pace each role sets), and the last steps from
+components to rows."""
 import math
 from dataclasses import replace
 from typing import List, Sequence
@@ -167,10 +170,10 @@ def detail(score) -> List[float]:
 RINGING = ("open_hat", "bell", "tom_low", "tom_mid", "tom_high")
 
 
-def beat_figure(score, lanes=None):
+def beat_figure(score):
     """(u, v): the drums around kick and backbeat (hats, shakers, hand
-    drums, toms, bells, ghost notes) drawn on the clock face of the beat. Each
-    hit sends the body toward its place within its beat (the downbeat to
+    drums, toms, bells, ghost notes) drawn on the clock face of the beat.
+    Each hit sends the body toward its place within its beat (the downbeat to
     u = +1, the e to v = +1, the offbeat to u = -1, the a to v = -1; swing
     and push turn it a little past its sixteenth), as far as its lane and
     velocity weigh, arriving on the hit; a ringing hit (an open hat, a
@@ -179,15 +182,15 @@ def beat_figure(score, lanes=None):
     each: a triangle for e, & and a, a square for four sixteenths, a line
     for offbeats alone."""
     period = score.period
-    events = [e for e in score.colour if e.lane != "bass" and (lanes is None or e.lane in lanes)]
-    hits = merged([replace_velocity(e, e.velocity * COLOUR[e.lane][0]) for e in events])
+    hits = merged([replace(e, velocity=e.velocity * COLOUR[e.lane][0])
+                   for e in score.colour if e.lane != "bass"])
     if not hits:
         return [0.0] * period, [0.0] * period
     top = max(h.weight for h in hits)
     keys_u, keys_v = [], []
     for h, gap in zip(hits, gaps(hits, period)):
         angle = TAU * (h.pip % PIPS_PER_BEAT) / PIPS_PER_BEAT
-        reach = (0.3 + 0.7 * h.weight / top)
+        reach = 0.3 + 0.7 * h.weight / top
         u, v = reach * math.cos(angle), reach * math.sin(angle)
         keys_u.append((h.pip, u))
         keys_v.append((h.pip, v))
@@ -227,10 +230,6 @@ def kit_height(score) -> List[float]:
     return chain(period, keys)
 
 
-def replace_velocity(event, velocity):
-    return replace(event, velocity=velocity)
-
-
 def bass_line(score) -> List[float]:
     """The bass line's contour: each note's height in the line's own range
     (-1 its lowest, +1 its highest), reached on the note, held while it
@@ -261,9 +260,10 @@ GHOST_PACE = 0.8
 COLOUR_PACE = 0.45
 
 
-def pace_hits(score, kick=1.0, backbeat=1.0, ghosts=1.0, colour=1.0):
+def pace_hits(score, rest=1.0):
     """(pip, weight) of every stroke of the groove, weighed by the roles
-    that play it (each role scaled by its argument)."""
+    that play it; ``rest`` scales the hits of no other role (0 leaves only
+    the kick, the backbeat and the ghost notes)."""
     kicks = {round(h.pip, 6): h.weight for h in score.kick}
     backbeats = {round(h.pip, 6): h for h in score.backbeat}
     out = []
@@ -271,15 +271,14 @@ def pace_hits(score, kick=1.0, backbeat=1.0, ghosts=1.0, colour=1.0):
         at = round(h.pip, 6)
         w = 0.0
         if at in kicks:
-            w += kick * KICK_PACE * kicks[at]
+            w += KICK_PACE * kicks[at]
         b = backbeats.get(at)
         if b is not None and not score.backbeat_is_kick:
-            w += (ghosts * GHOST_PACE * (0.5 + 0.5 * b.weight) if b.ghost
-                  else backbeat * BACKBEAT_PACE * b.weight)
+            w += GHOST_PACE * (0.5 + 0.5 * b.weight) if b.ghost else BACKBEAT_PACE * b.weight
         elif h.ghost:
-            w += ghosts * GHOST_PACE * (0.5 + 0.5 * h.weight)
+            w += GHOST_PACE * (0.5 + 0.5 * h.weight)
         if not w:
-            w = colour * COLOUR_PACE * (0.4 + 0.6 * h.weight)
+            w = rest * COLOUR_PACE * (0.4 + 0.6 * h.weight)
         if w > 0.0:
             out.append((h.pip, w))
     return out

@@ -13,11 +13,12 @@ TREMOR = ring(8.0, 10.0, 36.0)
 
 def flutter(score: Score, dims: int) -> Rows:
     """A wide arc swung between the kick (one side) and the snare (the
-    other, reaching furthest on the lead hand), bowing up and forward as it
-    crosses; every hat or shaker hit
-    (and, more softly, every other colour hit) sets off a small fast tremor,
-    up and down and in depth, riding the arc, which the colour lanes also
-    lift and sway in depth."""
+    other, reaching furthest on the lead hand; a ghost note swings it a
+    little way back toward the middle), bowing up and forward as it
+    crosses; every hat or shaker hit (and, more softly, every other colour
+    hit) sets off a small fast tremor, up and down and in depth, riding the
+    arc, which the drums' figure of the beat, their heights and the bass
+    line also lift and sway in depth."""
     period = score.period
     sweep = [(h.pip, -1.0) for h in score.mains(score.kick)]
     snares = score.backbeat

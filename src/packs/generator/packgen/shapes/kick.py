@@ -1,9 +1,9 @@
 """Kick-led shapes: the bounce (a downstroke on every kick) and the surge
 (a thrust through depth on every kick)."""
 from ..model import Rows
-from .common import bass_line, beat_figure, detail, gaps, hand_sides, kit_height, offbeat_sides, rows
+from .common import bass_line, beat_figure, detail, gaps, hand_sides, kit_height, rows
 from .response import add, chain, fit, hold, peak, respond, swell
-from .score import Score, merged
+from .score import Score
 
 # Lane weights of the side accents: what the ear hears as leading.
 ACCENT = {"snare": 1.0, "clap": 1.0, "rim": 0.8, "open_hat": 0.8, "closed_hat": 0.55,
@@ -51,10 +51,13 @@ def bass_depth(score: Score):
 
 def bounce(score: Score, dims: int) -> Rows:
     """Every kick lands a downstroke whose lowest point falls on its pip;
-    the other lanes add side accents (the backbeat by hand, the colour
-    lanes on-beat one way and off-beat the other);
-    in depth the bass holds forward while it sounds (the backbeat where
-    there is no bass)."""
+    the other lanes sway the body from side to side: the backbeat by hand
+    (a ghost note to the free hand), the drums around it by where each hit
+    falls in its beat (the e one way, the a the other, on the beat and off
+    it across) and how high its lane sounds, and the bass line by its
+    pitch. In depth the bass holds forward while it sounds (the backbeat
+    where there is no bass). A bare kick has nothing to sway it: it bounces
+    on y alone."""
     period = score.period
     depth = lambda h: -(0.6 + 0.4 * h.weight)  # noqa: E731
     y = kick_chain(score, depth, lambda h, gap: depth(h) + rebound(gap), 0.42)
@@ -83,9 +86,11 @@ def bounce(score: Score, dims: int) -> Rows:
 def surge(score: Score, dims: int) -> Rows:
     """Every kick thrusts forward through depth: a slow draw back after the
     kick, then a quick thrust that peaks on the next one. Snares lift (a
-    contrasting rise and a slow settle) and nudge the body to the side of
-    their hand, and the hats and the other colour lanes add small
-    side-to-side detail."""
+    contrasting rise and a slow settle; the drums' figure of the beat and
+    the bass line lift and lower it too) and nudge the body to the side of
+    their hand, ghost notes almost as far, and the hats and the other
+    colour lanes add side-to-side detail: their strokes, where each hit
+    falls in its beat and how high its lane sounds."""
     period = score.period
     thrust = lambda h: 0.55 + 0.45 * h.weight  # noqa: E731
     z = kick_chain(score, thrust, lambda h, gap: thrust(h) - rebound(gap), 0.68)

@@ -22,12 +22,13 @@ def hand_mains(hits):
 
 def step(score: Score, dims: int) -> Rows:
     """A lateral step to alternating sides that lands on each main snare or
-    clap, setting off on the groove's own pickup (the loudest other hit in
-    the stretch before it), then a hold there while the hats and the other
-    colour lanes shuffle the feet, drawing their figure of the beat; ghost
-    notes feint toward the other side. Kicks dip the body and each step
-    lifts it on the way over. In depth the bass holds forward (the
-    percussion leans where there is none)."""
+    clap, setting off on the groove's own pickup (the loudest other stroke
+    in the stretch before it, often the kick), then a hold there while the
+    hats and the other colour lanes shuffle the feet: each hit sways them by
+    where it falls in its beat and lifts them by how high its lane sounds.
+    Ghost notes feint toward the other side. Kicks dip the body and each
+    step lifts it on the way over. In depth the bass holds forward (the
+    percussion leans where there is none), swayed by the drums' figure."""
     period = score.period
     hits = score.backbeat
     mains, sides = hand_mains(hits)
@@ -80,8 +81,9 @@ def recoil(score: Score, dims: int) -> Rows:
     a dotted eighth later an echo draws each push back past the centre, and
     a sixteenth after that lifts it and pulls back in depth, so that each
     recoil loops out and back instead of retracing its stroke. The hats and
-    the other colour lanes tick the body to and fro in depth, drawing their
-    figure of the beat."""
+    the other colour lanes tick the body to and fro in depth (their strokes,
+    where each hit falls in its beat, how high its lane sounds) and lift it
+    by their heights; the bass line draws it in depth too."""
     period = score.period
     hits = score.backbeat
     sides = hand_sides(hits)
@@ -95,7 +97,7 @@ def recoil(score: Score, dims: int) -> Rows:
     mains = [(p, a) for p, a in side_hits if abs(a) >= 0.5] or side_hits
     counter = []
     for p, a in kicks:
-        last = max(mains, key=lambda m: ((p - m[0] - 1.0) % period) * -1.0)
+        last = min(mains, key=lambda m: (p - m[0] - 1.0) % period)  # the push before it
         counter.append((p, -0.45 * a * (1.0 if last[1] > 0 else -1.0)))
     fu, fv = beat_figure(score)
     x = peak([a + b + c + 0.2 * u

@@ -6,7 +6,7 @@ from dataclasses import replace
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
 from .common import STEP_LIMIT, anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, pace_hits, rows
-from .response import add, bump, chain, fit, paced, respond, smooth, stroke, swell
+from .response import add, bump, chain, fit, paced, respond, swell
 from .score import Score
 
 SIXTEENTH = 16
@@ -41,15 +41,19 @@ def crossing_grid(score: Score):
 
 def figure8(score: Score, dims: int) -> Rows:
     """Two lobes crossing at the centre, the crossings placed on the
-    backbeat; between crossings the travel hurries at each hit, the lobes
-    swell at each kick (and bass note) and the snare lifts the crossing
-    (the lead hand's the highest). In
-    depth the two strands pass the crossing at different depths, woven over
-    and under, and the colour lanes ripple the weave."""
+    backbeat; between crossings the travel hurries at each stroke (the kick
+    and the backbeat most, ghost notes nearly as much), the lobes swell at
+    each kick (and bass note) and the snare lifts the crossing (the lead
+    hand's the highest, a ghost note a little); the bass line lifts and
+    lowers the figure. In depth the two strands pass the crossing at
+    different depths, woven over and under, and the drums around kick and
+    backbeat weave through it: their strokes, their figure of the beat,
+    their heights."""
     period = score.period
     cycle, offset = crossing_grid(score)
     crossings = [offset + k * cycle / 2.0 for k in range(2 * period // cycle)]
-    lobe = paced(period, crossings, [0.2 + v for v in respond(period, pace_hits(score), swell(4.0, 12.0, 32.0))])
+    hurry = respond(period, pace_hits(score), swell(4.0, 12.0, 32.0))
+    lobe = paced(period, crossings, [0.2 + v for v in hurry])
     swells = [(h.pip, h.weight) for h in score.kick]
     if score.has_bass:
         swells += [(h.pip, 0.6 * h.weight) for h in score.bass]
@@ -85,12 +89,13 @@ def box(score: Score, dims: int) -> Rows:
     (kick and snare before hats, loud before soft), four a bar, each move
     the body on to the next corner, arriving on the hit and setting off on
     the groove's own pickup: the loudest other hit in the half of the gap
-    before it (a sixteenth ahead where nothing plays there). Between moves
-    it waits at its corner, creeping on at each other hit, so the phase
-    advances in steps weighted by the rhythm. In depth a corner reached on
-    the backbeat lies back and one reached on the kick forward, the bass
-    line draws the body to and fro, and the colour lanes jostle it where it
-    waits, drawing their figure of the beat."""
+    before it (three eighths of a beat ahead where nothing plays there).
+    Between moves it waits at its corner, creeping on at each other hit, so
+    the phase advances in steps weighted by the rhythm. In depth a corner
+    reached on the backbeat lies back and one reached on the kick forward,
+    the bass line draws the body to and fro, and the drums around kick and
+    backbeat jostle it where it waits: their strokes, their figure of the
+    beat, their heights."""
     period = score.period
     weight = {"kick": 1.0, "snare": 0.9, "clap": 0.9, "rim": 0.6}
     weighed = [replace(h, weight=h.weight * weight.get(h.lane, 0.3)) for h in score.everything]
@@ -145,8 +150,9 @@ def pendulum(score: Score, dims: int) -> Rows:
     main kick or snare and to the other on the next, turning exactly on the
     hits; between turns it hurries where the other strokes play (ghost notes
     and the backbeat more than hats), and each swing reaches as far as the
-    groove is busy and loud on its way there. The colour lanes and the snare
-    also swing it in depth, the drums drawing their figure of the beat."""
+    groove is busy and loud on its way there. In depth the snare, the colour
+    lanes, the drums' figure of the beat and their heights and the bass line
+    swing it to and fro, as far as a table's pace allows."""
     period = score.period
     main = score.mains(score.kick) + score.mains(score.backbeat)
     turns = anchors(main, 28.0, period)
@@ -169,7 +175,7 @@ def pendulum(score: Score, dims: int) -> Rows:
         span = spans[k - 1]
         busy.append(math.fsum(w for p, w in others if 0.0 < (p - start) % period < span) / span)
     # Busy: the weight of the strokes on the way, per beat.
-    reach = chain(period, [(h.pip, 0.46 + 0.14 * h.weight + 0.28 * math.tanh(b * PIPS_PER_BEAT / 1.5))
+    reach = chain(period, [(h.pip, 0.56 + 0.14 * h.weight + 0.28 * math.tanh(b * PIPS_PER_BEAT / 1.5))
                            for h, b in zip(turns, busy)])
     reach = [min(0.82, r + 0.08 * abs(c)) for r, c in zip(reach, ripple)]
     circle = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(10.0, 60.0, 160.0))
@@ -178,7 +184,7 @@ def pendulum(score: Score, dims: int) -> Rows:
     kit = kit_height(score)
     line = bass_line(score)
     sway = [r * math.cos(math.pi * u) for r, u in zip(reach, swing)]
-    side = [0.18 * c / top * math.sin(math.pi * u) for c, u in zip(circle, swing)]
+    side = [0.3 * c / top * math.sin(math.pi * u) for c, u in zip(circle, swing)]
     drums = [0.1 * c + 0.7 * v + 0.6 * u + 0.5 * k + 0.25 * b
              for c, v, u, k, b in zip(ripple, fv, fu, kit, line)]
     # The bob keeps to its sphere: where the drums would swing it faster

@@ -3,7 +3,7 @@ import math
 
 from ..model import Rows
 from .common import bass_line, beat_figure, detail, hand_sides, kit_height, pace_hits, rows
-from .response import TAU, add, fit, hold, phase, respond, stroke, swell
+from .response import TAU, add, fit, hold, phase, respond, swell
 from .score import Score
 
 
@@ -28,8 +28,12 @@ def glide(score: Score, dims: int) -> Rows:
     """One continuous path over the whole period (a single wide loop round
     the centre with a slow depth arc), pushed outward at every bass onset and
     held out while the note sounds; higher notes reach further and rise in
-    depth. The percussion carries it along faster where it plays, and the
-    colour lanes ripple it."""
+    depth, and the line's contour lifts and lowers the path. The whole
+    groove carries it along, faster where it plays (the kick and the
+    backbeat most, ghost notes nearly as much); the backbeat nudges it
+    aside by hand and back in depth; the drums around them draw their
+    figure of the beat into it, their heights swell it, and the colour
+    lanes ripple it."""
     period = score.period
     excursion = [0.0] * period
     lift = [0.0] * period
@@ -64,9 +68,11 @@ def glide(score: Score, dims: int) -> Rows:
 def dive(score: Score, dims: int) -> Rows:
     """One broad plunge through depth over the period, driven by the bass:
     the plunge advances only while bass notes sound, so it goes down and
-    comes up in stairs, and at its depth lower notes take it deeper; the kick and the
-    snare pull to opposite sides as a counterweight, and the body leans up
-    as it dives while the drums around them draw their figure of the beat."""
+    comes up in stairs, and at its depth lower notes take it deeper. The
+    kick and the snare (a ghost note a little) pull to opposite sides as a
+    counterweight, and the body leans up as it dives, higher with higher
+    notes, while the drums around them sway it by their figure of the beat
+    and lift it by their heights."""
     period = score.period
     drive = [0.0] * period
     for pip, weight, length, _height in bass_notes(score):

@@ -14,13 +14,13 @@ def orbit(score: Score, dims: int) -> Rows:
     """A path round the centre, one turn a half bar on average: each
     percussion or hat hit speeds it up for a moment and swells its radius
     (the kick and the backbeat, ghost notes included, speed it too), the
-    kick widens it, and in depth the colour lanes (drawing their figure of
-    the beat), the backbeat and the bass line draw it to and fro, so the
-    turns bulge and hurry where the groove plays."""
+    kick widens it, and in depth the colour lanes, the drums' figure of the
+    beat, the backbeat and the bass line draw it to and fro, so the turns
+    bulge and hurry where the groove plays."""
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
     hurry = respond(period, perc, stroke(6.0, 18.0))
-    heavy = respond(period, pace_hits(score, colour=0.0), swell(4.0, 12.0, 32.0))
+    heavy = respond(period, pace_hits(score, rest=0.0), swell(4.0, 12.0, 32.0))
     speed = [1.0 + 2.2 * v + 1.2 * w for v, w in zip(hurry, heavy)]
     turn = phase(speed, period / ORBIT_TURN)
     swelling = respond(period, perc, swell(8.0, 26.0, 80.0))
@@ -49,16 +49,16 @@ def heavy_speed(score: Score, base: float):
 
 
 def corkscrew(score: Score, dims: int) -> Rows:
-    """Two turns a period, the first ending halfway, riding one depth wave
-    (forward through the first turn, back through the second, so the screw
-    closes): the turns move on at the kick and the backbeat (ghost notes
-    too) and linger between them, the depth wave surges at the same
-    strokes, and the radius swells at percussion hits and moves in and out
-    with the colour lanes, which also twist the turn (drawing their figure
-    of the beat) and ripple the wave."""
+    """Two turns a period riding one depth wave (forward through the first
+    half of the period, back through the second, so the screw closes): the
+    turns move on at the kick and the backbeat (ghost notes too) and linger
+    between them, and the depth wave surges at the same strokes, rippled by
+    the colour lanes and the bass line. The radius swells at percussion hits
+    and moves in and out with the drums' figure of the beat and their
+    heights, which also twist the turn."""
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
-    heavy = respond(period, pace_hits(score, colour=0.0), swell(4.0, 12.0, 32.0))
+    heavy = respond(period, pace_hits(score, rest=0.0), swell(4.0, 12.0, 32.0))
     # Most of the turning comes at the strokes; an eighth of it goes on between.
     base = 0.15 * math.fsum(heavy) / period
     speed = [base + a + 0.1 * v for a, v in zip(heavy, respond(period, perc, stroke(4.0, 10.0)))]
@@ -82,16 +82,19 @@ def corkscrew(score: Score, dims: int) -> Rows:
 def spiral(score: Score, dims: int) -> Rows:
     """Two turns that wind inward and back out: the radius breathes from
     wide at the start of the cycle to narrow halfway and wide again, so the
-    seam meets itself; every stroke drives the breath on (kick and backbeat
-    most, ghost notes nearly as much), the colour lanes ripple the radius
-    and twist the turn, drawing their figure of the beat, and the backbeat
-    pushes the spiral back in depth while the bass line lifts and lowers it."""
+    seam meets itself. Every stroke drives the breath on (kick and backbeat
+    most, ghost notes nearly as much); the turn moves on at the kick, the
+    backbeat and the bass and lingers between them, so the spiral bends
+    where a broken kick falls. The colour lanes ripple the radius and the
+    drums twist the turn with their figure of the beat; in depth the
+    backbeat pushes the spiral back, and the bass line, the drums' figure
+    and their heights lift and lower it."""
     period = score.period
     speed = [0.3 + v for v in respond(period, pace_hits(score), bump(8.0))]
     breath = phase(speed)
     # The turn itself moves on at the kick, the backbeat and the bass and
     # lingers between them, so a broken kick bends the spiral where it falls.
-    strokes = pace_hits(score, colour=0.0)
+    strokes = pace_hits(score, rest=0.0)
     if score.has_bass:
         strokes += [(h.pip, 0.6 * h.weight) for h in score.bass]
     heavy = respond(period, strokes, swell(4.0, 12.0, 32.0))
