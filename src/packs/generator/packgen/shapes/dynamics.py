@@ -149,14 +149,16 @@ TAU_ = 2.0 * math.pi
 
 
 def ricochet(score: Score, dims: int) -> Rows:
-    """Every onset sends the body off toward the next corner of a polygon
-    (a triangle, square or pentagon, whichever the number of onsets closes
-    best), arriving a sixteenth later (sooner where the next onset comes
-    sooner) and falling back toward the centre until the next onset sends
-    it on. How far it flies follows what sent it: a kick furthest, a main
-    snare nearly as far, a hat, a hand drum or a ghost note a shorter hop.
-    The colour lanes rattle the ball across its line of flight, drawing
-    their figure of the beat, and the bass line draws it in and out in depth."""
+    """Every onset (the kick, the backbeat with its ghost notes, the louder
+    percussion; strokes closer than ten pips count as one) sends the body
+    off toward the next corner of a polygon (a triangle, square or
+    pentagon, whichever the number of onsets closes best), arriving a
+    sixteenth later (sooner where the next onset comes sooner) and falling
+    back toward the centre until the next onset sends it on. How far it
+    flies follows what sent it: a kick furthest, a main snare nearly as
+    far, a hat, a hand drum or a ghost note a shorter hop. The colour lanes
+    rattle the ball across its line of flight, drawing their figure of the
+    beat, and their heights and the bass line draw it in and out in depth."""
     period = score.period
     kicks = {round(h.pip, 6) for h in score.kick}
     backbeat = {round(h.pip, 6) for h in score.backbeat}
@@ -167,13 +169,11 @@ def ricochet(score: Score, dims: int) -> Rows:
     n = next((k for k in (3, 5, 4) if m % k == 0), None) or next(k for k in (3, 5, 4) if m % k != 1)
     corners = polygon(n)
     keys = [[], [], []]
-    rest = None
+    rest = [0.0, 0.0, 0.0]  # until the loop closes below
     for j, (h, gap) in enumerate(zip(onsets, gaps(onsets, period))):
         at = round(h.pip, 6)
         role = 1.0 if at in kicks else 0.85 if h.ghost else 0.95 if at in backbeat else 0.85
         target = [c * role * (0.8 + 0.2 * h.weight) for c in corners[j % n]]
-        if rest is None:
-            rest = [0.0, 0.0, 0.0]
         arrive = min(16.0, 0.5 * gap)
         for axis in range(3):
             keys[axis].append((h.pip, 0.45 * rest[axis]))
