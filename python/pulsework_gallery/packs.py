@@ -41,8 +41,18 @@ def default_groups(count):
     return groups
 
 
+# The groove packs: each pattern is a groove read as one motion.
+GROOVE_GROUPS = ("club", "dancefloor")
+
+
 def family(name, position, group):
-    """The family of a record: its name prefix, up to the first underscore."""
+    """The family of a record: its name prefix, up to the first underscore.
+
+    A groove pattern (beat_<groove>_<motion>) belongs to its motion's family,
+    so that all 68 corkscrews, say, can be shown together.
+    """
     if group == BUILT_IN:
         return "shape" if position < BUILT_IN_SHAPES else "rudiment"
+    if group in GROOVE_GROUPS and name.startswith("beat_"):
+        return name.rsplit("_", 1)[1]
     return name.split("_", 1)[0]
