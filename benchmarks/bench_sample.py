@@ -1,6 +1,6 @@
 """Per-call cost of pulsework beside the floors it cannot go below.
 
-    PYTHONPATH=build python benchmarks/bench_sample.py [--quick] [--runs N] [--callgrind]
+    PYTHONPATH=build python benchmarks/bench_sample.py [--quick] [--runs N] [--callgrind] [--only TEXT]
 
 Two extension modules that do no work, with pulsework's call shapes, are
 built on first use from benchmarks/floors (into build/floors-<python>, never
@@ -36,7 +36,11 @@ RUDIMENTS = [
 PACK_NAMES = sorted((r["name"] for r in pulsework.catalogue()[15:]), key=lambda n: n.encode())
 FIRST, MIDDLE, LAST = PACK_NAMES[0], PACK_NAMES[len(PACK_NAMES) // 2], PACK_NAMES[-1]
 
-COMMON = "import pulsework; pip = 12345; "
+# Sixteen pips 17 apart from 12345: every phase of an 8-pip stroke grid, all
+# four quarters of the longer cycles, so that a per-function figure is not
+# that of one lucky (or unlucky) phase.
+SPREAD = [12345 + 17 * k for k in range(16)]
+COMMON = "import pulsework; pip = 12345; " + "".join("p%d = %d; " % (k, p) for k, p in enumerate(SPREAD))
 # CPU time of this thread: time spent waiting for a core on a shared machine
 # does not count, so the figures move far less with the machine's load.
 CLOCK = time.thread_time
@@ -49,6 +53,7 @@ LIBRARY = (
 # Floors: (statement, setup) per shape, run against either floor module `M`.
 FLOORS = {
     "f(int)": ("f(pip)", "f = M.f"),
+    "f(int) x 16 pips": ("; ".join("f(p%d)" % k for k in range(16)), "f = M.f"),
     "g(str, int)": ("g('lfo_breathe', pip)", "g = M.g"),
     "o.f(int)": ("o.f(pip)", "o = M.Holder()"),
     "o.g(str, int)": ("o.g('lfo_breathe', pip)", "o = M.Holder()"),
@@ -60,6 +65,9 @@ FLOORS = {
                               "c = M.catalogue"),
 }
 
+# Calls in one floor statement, where more than one.
+FLOOR_CALLS = {"f(int) x 16 pips": 16}
+
 # Whole constructions: fewer, longer calls.
 ROWS = "rows = [[(i % 2001) / 1000.0 - 1.0, 0.5, 0.0] for i in range({count})]; P = pulsework.SampledPattern; "
 BUILD_CASES = {
@@ -69,13 +77,20 @@ BUILD_CASES = {
 }
 
 
-def cases():
-    """(label, statement, setup, calls per statement, floor shape, target)."""
+def cases(only=None):
+    """(label, statement, setup, calls per statement, floor shape, target),
+    those whose label contains `only` if given."""
     rudiments = "; ".join("r%d(pip)" % i for i in range(15))
     rudiment_setup = "; ".join("r%d = pulsework.%s" % (i, n) for i, n in enumerate(RUDIMENTS))
+    spread = "; ".join("r%d(p%d)" % (i, k) for i in range(15) for k in range(16))
     sample = "s = pulsework.sample"
     out = [
         ("15 rudiments, mean of one call each", rudiments, rudiment_setup, 15, "f(int)", 1.5),
+        ("15 rudiments, mean over 16 pips each", spread, rudiment_setup, 240, "f(int) x 16 pips", 1.5),
+    ]
+    out += [("  %s, 16 pips" % name, "; ".join("r(p%d)" % k for k in range(16)), "r = pulsework." + name, 16,
+             "f(int) x 16 pips", 1.5) for name in RUDIMENTS]
+    out += [
         ("sample('bounce', pip)", "s('bounce', pip)", sample, 1, "g(str, int)", 1.5),
         ("sample(first pack name, pip)", "s(%r, pip)" % FIRST, sample, 1, "g(str, int)", 1.5),
         ("sample(middle pack name, pip)", "s(%r, pip)" % MIDDLE, sample, 1, "g(str, int)", 1.5),
@@ -102,7 +117,7 @@ def cases():
         ("catalogue()", "c()", "c = pulsework.catalogue", 1, "catalogue loop", 1.1),
         ("PatternLibrary(1).catalogue()", "lib.catalogue()", LIBRARY.format(count=1), 1, "catalogue loop", None),
     ]
-    return out
+    return [case for case in out if only is None or only in case[0]]
 
 
 def build_floors(build_dir):
@@ -137,8 +152,10 @@ def time_all(timers, runs, seconds):
     return results
 
 
-def floor_timer(shape, module, repeat=1):
+def floor_timer(shape, module, calls=None):
+    """A timer of `calls` floor calls of a shape (one statement's worth by default)."""
     stmt, setup = FLOORS[shape]
+    repeat = 1 if calls is None else calls // FLOOR_CALLS.get(shape, 1)
     return timeit.Timer("; ".join([stmt] * repeat), COMMON + "M = %s; " % module.__name__ + setup, timer=CLOCK,
                         globals={module.__name__: module})
 
@@ -149,7 +166,7 @@ def run_timings(args, floor_modules):
         sys.version.split()[0], len(pulsework.catalogue()), args.runs))
     print("%-42s %9s %9s %8s %8s  %s" % ("call (ns per call)", "min", "median", "/C-API", "/pyb11", "target"))
     met = []
-    for label, stmt, setup, calls, shape, target in cases():
+    for label, stmt, setup, calls, shape, target in cases(args.only):
         # The pybind11 floor has no catalogue loop: pybind11 adds nothing to it.
         floors = (capi,) if shape == "catalogue loop" else (capi, pyb)
         timers = [timeit.Timer(stmt, COMMON + setup, timer=CLOCK)] + [floor_timer(shape, m, calls) for m in floors]
@@ -169,13 +186,18 @@ def run_timings(args, floor_modules):
         print("%-42s %9.1f %9.1f %8.2f %8s  %s%s" % (
             label, best[0], median, ratio_c, ratio_p, target_text,
             "" if ok is None else ("  met" if ok else "  MISSED")))
+    if args.only is not None:
+        print()
+        print("targets met: %d of %d" % (sum(met), len(met)))
+        return
     print()
     print("%-42s %9s %9s" % ("floors (ns per call, min)", "C-API", "pybind11"))
     for shape in FLOORS:
         floors = (capi,) if shape == "catalogue loop" else (capi, pyb)
         results = time_all([floor_timer(shape, m) for m in floors], args.runs, args.seconds)
-        print("%-42s %9.1f %9s" % (shape, min(results[0]) * 1e9,
-                                   "%.1f" % (min(results[1]) * 1e9) if len(results) > 1 else "-"))
+        per = 1e9 / FLOOR_CALLS.get(shape, 1)
+        print("%-42s %9.1f %9s" % (shape, min(results[0]) * per,
+                                   "%.1f" % (min(results[1]) * per) if len(results) > 1 else "-"))
     print()
     for label, (stmt, setup) in BUILD_CASES.items():
         number = 3 if args.quick else 10
@@ -233,14 +255,18 @@ def run_callgrind(args, floor_dir):
     print("pulsework on Python %s: instructions per call, by callgrind" % sys.version.split()[0])
     print("%-42s %10s %10s %8s" % ("call", "pulsework", "C-API", "ratio"))
     floors = {}
-    for label, stmt, setup, calls, shape, _target in cases():
+    for label, stmt, setup, calls, shape, _target in cases(args.only):
         catalogue = shape == "catalogue loop"
-        if shape not in floors:
+        # As many floor calls in a statement as pulsework calls, as in the
+        # timings, so that the loop around the statement weighs the same.
+        if (shape, calls) not in floors:
             floor_stmt, floor_setup = FLOORS[shape]
-            floors[shape] = per_statement(floor_stmt, COMMON + "import pulsework_floor_capi as M; " + floor_setup,
-                                          catalogue)
+            repeat = "; ".join([floor_stmt] * (calls // FLOOR_CALLS.get(shape, 1)))
+            floors[shape, calls] = per_statement(repeat, COMMON + "import pulsework_floor_capi as M; " + floor_setup,
+                                                 catalogue) / calls
         mine = per_statement(stmt, COMMON + setup, catalogue) / calls
-        print("%-42s %10.0f %10.0f %8.2f" % (label, mine, floors[shape], mine / floors[shape]))
+        floor = floors[shape, calls]
+        print("%-42s %10.0f %10.0f %8.2f" % (label, mine, floor, mine / floor))
 
 
 def main():
@@ -248,6 +274,7 @@ def main():
     parser.add_argument("--quick", action="store_true", help="fewer, shorter runs")
     parser.add_argument("--runs", type=int, help="timed runs per figure (default 41, quick 15)")
     parser.add_argument("--callgrind", action="store_true", help="count instructions per call with valgrind")
+    parser.add_argument("--only", metavar="TEXT", help="only the calls whose label contains TEXT (e.g. 'pips')")
     parser.add_argument("--floors-build", default=os.path.join(ROOT, "build", "floors-" + sys.implementation.cache_tag),
                         help="where the floor modules are built")
     args = parser.parse_args()

@@ -42,8 +42,18 @@ def default_groups(count: int) -> List[str]:
     return groups
 
 
+# The groove packs: each pattern is a groove read as one motion.
+GROOVE_GROUPS = ("club", "dancefloor")
+
+
 def family(name: str, position: int, group: str) -> str:
-    """The family of a record: its name prefix, up to the first underscore."""
+    """The family of a record: its name prefix, up to the first underscore.
+
+    A groove pattern (beat_<groove>_<motion>) belongs to its motion's family,
+    so that all 68 corkscrews, say, can be shown together.
+    """
     if group == BUILT_IN:
         return "shape" if position < BUILT_IN_SHAPES else "rudiment"
+    if group in GROOVE_GROUPS and name.startswith("beat_"):
+        return name.rsplit("_", 1)[1]
     return name.split("_", 1)[0]

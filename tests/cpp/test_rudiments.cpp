@@ -1,5 +1,9 @@
+#include <bit>
+#include <cstdint>
+
 #include "pulsework/pip.hpp"
 #include "pulsework/rudiments.hpp"
+#include "strokes.hpp"
 #include "test_support.hpp"
 
 namespace pw = pulsework;
@@ -33,6 +37,44 @@ TEST(StrokePulse, Shape) {
     EXPECT_EQ(pw::stroke_pulse(8, 8, 0.92), 0.0);
     EXPECT_EQ(pw::stroke_pulse(63, 8, 0.92), 0.0);
     EXPECT_GT(pw::stroke_pulse(7, 8, 0.92), 0.0);
+}
+
+// A rudiment sums only the strokes its schedule lists at the pip's phase.
+// That is exact when the listed strokes are, in list order, all those whose
+// pulse is anything but +0.0, each with the sine's argument of its phase.
+template <int Cycle, const auto& Strokes>
+void expect_schedule_matches_strokes() {
+    const auto& schedule = pw::detail::schedule_of<Cycle, Strokes>;
+    for (int pip = 0; pip < Cycle; ++pip) {
+        SCOPED_TRACE(pip);
+        const auto& at = schedule.at[pip];
+        int listed = 0;
+        for (const pw::detail::Stroke& s : Strokes) {
+            const int phase = pw::wrap_pip(pip - s.start, Cycle);
+            const double pulse = pw::stroke_pulse(phase, s.length, s.amplitude);
+            if (std::bit_cast<std::uint64_t>(pulse) == 0) {
+                continue;
+            }
+            ASSERT_LT(listed, at.count);
+            const pw::detail::Sounding& sounding = at.strokes[listed++];
+            EXPECT_EQ(sounding.angle, double(phase) / double(s.length) * 3.141592653589793);
+            EXPECT_EQ(sounding.amplitude, s.amplitude);
+            EXPECT_EQ(sounding.hand, s.hand);
+            EXPECT_GT(pulse, 0.0);
+        }
+        EXPECT_EQ(listed, at.count);
+    }
+}
+
+TEST(Rudiments, SchedulesListEveryMovingStroke) {
+    namespace d = pw::detail;
+    expect_schedule_matches_strokes<64, d::single_stroke_roll_strokes>();
+    expect_schedule_matches_strokes<64, d::double_stroke_roll_strokes>();
+    expect_schedule_matches_strokes<64, d::multiple_bounce_roll_strokes>();
+    expect_schedule_matches_strokes<128, d::single_paradiddle_strokes>();
+    expect_schedule_matches_strokes<64, d::flam_strokes>();
+    expect_schedule_matches_strokes<64, d::drag_strokes>();
+    expect_schedule_matches_strokes<128, d::five_stroke_roll_strokes>();
 }
 
 TEST(Rudiments, StatedValues) {

@@ -2,17 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <climits>
+#include <cstdint>
 #include <vector>
 
 #include "pulsework/offset3.hpp"
 
 namespace pulsework::test {
 
+// Bit for bit: +0.0 and -0.0 are told apart.
 inline void expect_same(const Offset3& a, const Offset3& b) {
-    EXPECT_EQ(a.x, b.x);
-    EXPECT_EQ(a.y, b.y);
-    EXPECT_EQ(a.z, b.z);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(a.x), std::bit_cast<std::uint64_t>(b.x)) << a.x << " " << b.x;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(a.y), std::bit_cast<std::uint64_t>(b.y)) << a.y << " " << b.y;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(a.z), std::bit_cast<std::uint64_t>(b.z)) << a.z << " " << b.z;
 }
 
 // Pips that stress the reduction: both ends of the int range and their

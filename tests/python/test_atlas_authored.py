@@ -158,14 +158,6 @@ def noise_control_points(name, period):
     generator documents them (a drift rounds its points off instead)."""
     _prefix, character, count = name.split("_")
     n = int(count)
-    if character == "depth":
-        points = []
-        for k in range(n):
-            u = digest_units(name, k)
-            angle, r = TAU * (k + 0.3 * (u[0] - 0.5)) / n, 0.3 + 0.25 * u[1]
-            points.append((period * k // n, (r * math.cos(angle), r * math.sin(angle),
-                                             (-1) ** k * (0.3 + 0.5 * u[2]))))
-        return points
     main = [32 * math.floor(period * j / n / 32 + 0.5) for j in range(n)] + [period]
     rows = [t for a, b in zip(main, main[1:]) for t in (a, (a + b) // 2)]
     points = []
@@ -174,6 +166,9 @@ def noise_control_points(name, period):
         if character == "ripple":
             point = (0.75 * math.cos(sweep) + 0.1 * (u[0] - 0.5) * abs(math.sin(sweep)),
                      (-1) ** k * (0.3 + 0.45 * u[1]), 0.0)
+        elif character == "depth":
+            angle, r = sweep + TAU * 0.15 * (u[0] - 0.5) / n, 0.3 + 0.25 * u[1]
+            point = (r * math.cos(angle), r * math.sin(angle), (-1) ** k * (0.3 + 0.5 * u[2]))
         else:
             angle, r = sweep + TAU * 0.15 * (u[0] - 0.5) / n, 0.62 + (-1) ** k * (0.12 + 0.12 * u[1])
             point = (r * math.cos(angle), r * math.sin(angle), 0.0)
@@ -208,7 +203,10 @@ def test_noise_character(table, name):
         assert len(runs([v > 0 for v in y])) == len(runs([v < 0 for v in y])) == n
         assert all(i % 32 == 0 and y[i] > 0.25 for i in crests)
     if character == "depth":
-        assert len(runs([v > 0.2 for v in z])) == n // 2
+        # Once round the centre, diving N times, the dives on eighth notes.
+        dives = peaks(z)
+        assert len(dives) == len(peaks([-v for v in z])) == n
+        assert all(i % 32 == 0 and z[i] > 0.25 for i in dives)
         assert round(winding(list(zip(x, y)))) == 1
     if character == "drift":
         # A wander over the whole field that never stalls: its slowest beat

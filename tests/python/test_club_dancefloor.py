@@ -4,6 +4,7 @@ measured on contrasting drum programmes. The recorded digests guard the
 exact values; the invariants of every table are checked in
 test_pack_tables."""
 import math
+import operator
 import os
 import sys
 from collections import Counter
@@ -123,9 +124,47 @@ def test_every_groove_table_differs_from_its_other_shapes(module, table):
                 assert d >= 0.3, (groove, a, b, d)
 
 
+@pytest.mark.parametrize("shape", SHAPES)
+def test_one_shape_over_different_grooves_follows_each_groove(module, shape):
+    """Within a shape, every groove's table stands at least 0.15 RMS from every
+    other groove's: each table resampled to 128 rows, the best of 8 phase
+    shifts, as the table report measures a family. (A pair whose columns,
+    each sorted, already differ by that much needs no shift: no reordering
+    of rows brings two tables closer than their sorted columns.)"""
+    n, shifts, least = 128, 8, 0.15 ** 2 * 128
+    tables = []
+    for groove in ORDER:
+        name, period = "%s_%s" % (groove, shape), GROOVES[groove].period
+        rows = [module.sample(name, k * period // n).as_tuple() for k in range(n)]
+        flat = [v for row in rows for v in row]
+        ordered = [v for axis in range(3) for v in sorted(row[axis] for row in rows)]
+        tables.append((groove, flat, ordered, sum(v * v for v in flat)))
+    for i, (a, flat_a, sorted_a, norm_a) in enumerate(tables):
+        for b, flat_b, sorted_b, norm_b in tables[i + 1:]:
+            if norm_a + norm_b - 2.0 * sum(map(operator.mul, sorted_a, sorted_b)) >= least:
+                continue
+            for s in range(shifts):
+                cut = 3 * s * n // shifts
+                squared = norm_a + norm_b - 2.0 * sum(map(operator.mul, flat_a, flat_b[cut:] + flat_b[:cut]))
+                assert squared >= least, (shape, a, b, s, math.sqrt(max(squared, 0.0) / n))
+
+
+@pytest.mark.parametrize("shape", SHAPES)
+def test_every_shape_shows_the_amen_ghost_notes(table, shape):
+    """The Amen with and without its ghost snares are the same programme but
+    for those quiet notes: every shape moves differently within half a beat
+    of each of them."""
+    full, plain = rows_of(table, "amen_four_bar", shape), rows_of(table, "amen_no_ghosts", shape)
+    ghosts = [e.pip for e in GROOVES["beat_amen_four_bar"].events if e.ghost]
+    assert len(ghosts) == 11
+    for pip in ghosts:
+        after = [(round(pip) + d) % len(full) for d in range(33)]
+        assert max(abs(p - q) for i in after for p, q in zip(full[i], plain[i])) > 0.1, pip
+
+
 def test_rotated_programmes_make_different_tables(packs, table):
-    """The 3-2 and 2-3 claves are one programme started a bar apart, yet no
-    table of one is the other's rows begun elsewhere."""
+    """No table is another's rows begun elsewhere: not even the 3-2 and 2-3
+    claves, which differ only in where the clave falls against the bass."""
     _, club, dancefloor = packs
     seen = {}
     for r in club + dancefloor:
@@ -221,13 +260,21 @@ def test_surge_thrusts_forward_on_each_kick_and_lifts_on_the_snare(table, groove
 def test_recoil_pushes_aside_on_the_snare_and_its_echo_draws_back(table, groove):
     x = column(rows_of(table, groove, "recoil"), 0)
     n = len(x)
-    for pip in hits(groove, "snare", "clap", ghosts=False):
+    snares = hits(groove, "snare", "clap", ghosts=False)
+    for pip in snares:
         out, back = x[round(pip + 4) % n], x[round(pip + 64) % n]
         assert abs(out) > 0.4
         assert out * back < 0 or abs(back) < 0.5 * abs(out)
+    # A kick on its own counters sideways as it drops, so its stroke is no
+    # straight line down and up.
+    for pip in hits(groove, "kick"):
+        if all(abs((pip - s + n / 2) % n - n / 2) >= 12 for s in snares):
+            beat = [x[(round(pip) + d) % n] for d in range(65)]
+            assert max(beat) - min(beat) > 0.2, pip
 
 
-@pytest.mark.parametrize("groove", ["house_shuffle", "afro_cross", "drill_rolls", "four_floor"])
+@pytest.mark.parametrize("groove", ["house_shuffle", "afro_cross", "drill_rolls", "four_floor",
+                                    "reggae_one_drop"])
 def test_flutter_trembles_over_a_wide_smooth_arc(table, groove):
     rows = rows_of(table, groove, "flutter")
     x, y = column(rows, 0), column(rows, 1)

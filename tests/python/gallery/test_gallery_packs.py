@@ -32,10 +32,11 @@ def test_groups_fill_the_packs_in_order(count, expected):
     ("five_stroke_roll", 14, "built-in", "rudiment"),
     ("rudiment_six_stroke", 29, "initial", "rudiment"),
     ("wave_pinched", 67, "atlas", "wave"),
-    ("beat_house_jack_orbit", 700, "club", "beat"),
+    ("beat_house_jack_orbit", 700, "club", "orbit"),
+    ("beat_afro_cross_figure8", 1500, "dancefloor", "figure8"),
     ("mine", 0, "library", "mine"),
 ])
-def test_family_is_the_name_prefix(name, position, group, expected):
+def test_family_is_the_name_prefix_or_the_grooves_motion(name, position, group, expected):
     assert packs.family(name, position, group) == expected
 
 

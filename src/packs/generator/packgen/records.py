@@ -4,9 +4,10 @@ One line a pattern: name, period in pips, dimensions, description. The
 description runs to the end of the line, trailing spaces included; lines
 starting with '#' and blank lines are ignored.
 """
+import importlib
 import os
 from dataclasses import dataclass
-from typing import Callable, Dict, List, Optional, Sequence
+from typing import Callable, Dict, List, Sequence
 
 from .model import Pattern, Row
 
@@ -65,3 +66,15 @@ def patterns_from_records(
         )
         for r in records
     ]
+
+
+def family_builders(package: str, modules: Sequence[str]) -> Dict[str, Callable[[int], Sequence[Row]]]:
+    """name -> builder from the BUILDERS of each family module of a pack."""
+    builders: Dict[str, Callable[[int], Sequence[Row]]] = {}
+    for module_name in modules:
+        module = importlib.import_module(package + "." + module_name)
+        overlap = set(builders) & set(module.BUILDERS)
+        if overlap:
+            raise ValueError("tables defined twice: " + ", ".join(sorted(overlap)))
+        builders.update(module.BUILDERS)
+    return builders

@@ -1,11 +1,15 @@
 """What several shapes share: which side a hit goes to, the anchors of a
-phrase, and the last steps from components to rows."""
+phrase, the readings of a groove that every shape draws on (the colour
+lanes' strokes, the drums' figure of the beat, the kit's heights, the bass
+line's contour, the pace each role sets), and the last steps from
+components to rows."""
 import math
+from dataclasses import replace
 from typing import List, Sequence
 
 from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
-from .response import add, stroke, swell
+from .response import TAU, add, chain, stroke, swell
 from .score import Hit, merged
 
 HALF_BEAT = PIPS_PER_BEAT / 2
@@ -159,3 +163,122 @@ def detail(score) -> List[float]:
     for h, s in zip(hats, offbeat_sides(hats)):
         add(out, h.pip, s * h.weight, stroke(3.0, 10.0))
     return [math.tanh(v / 0.9) for v in out]
+
+
+# Lanes that ring on: a hit of one holds the body out until the next hit;
+# the others are short, and the body falls halfway back before the next.
+RINGING = ("open_hat", "bell", "tom_low", "tom_mid", "tom_high")
+
+
+def beat_figure(score):
+    """(u, v): the drums around kick and backbeat (hats, shakers, hand
+    drums, toms, bells, ghost notes) drawn on the clock face of the beat.
+    Each hit sends the body toward its place within its beat (the downbeat to
+    u = +1, the e to v = +1, the offbeat to u = -1, the a to v = -1; swing
+    and push turn it a little past its sixteenth), as far as its lane and
+    velocity weigh, arriving on the hit; a ringing hit (an open hat, a
+    bell, a tom) holds it there until the next, a short one lets it fall
+    halfway back first. So a beat's hits draw a figure with a corner on
+    each: a triangle for e, & and a, a square for four sixteenths, a line
+    for offbeats alone."""
+    period = score.period
+    hits = merged([replace(e, velocity=e.velocity * COLOUR[e.lane][0])
+                   for e in score.colour if e.lane != "bass"])
+    if not hits:
+        return [0.0] * period, [0.0] * period
+    top = max(h.weight for h in hits)
+    keys_u, keys_v = [], []
+    for h, gap in zip(hits, gaps(hits, period)):
+        angle = TAU * (h.pip % PIPS_PER_BEAT) / PIPS_PER_BEAT
+        reach = 0.3 + 0.7 * h.weight / top
+        u, v = reach * math.cos(angle), reach * math.sin(angle)
+        keys_u.append((h.pip, u))
+        keys_v.append((h.pip, v))
+        if h.lane not in RINGING and gap >= 12.0:
+            back = h.pip + 0.5 * gap
+            keys_u.append((back, 0.5 * u))
+            keys_v.append((back, 0.5 * v))
+    return chain(period, keys_u), chain(period, keys_v)
+
+
+# Where each lane sits from high to low, as its sound does: cymbals and
+# bells at the top, hand drums and ghost notes in the middle, toms below.
+PITCH = {
+    "open_hat": 1.0, "bell": 0.9, "closed_hat": 0.6, "clave": 0.5, "shaker": 0.4,
+    "tom_high": 0.2, "perc": 0.1, "rim": 0.0, "conga": -0.3, "snare": -0.8, "clap": -0.8,
+    "tom_mid": -0.6, "tom_low": -1.0,
+}
+
+
+def kit_height(score) -> List[float]:
+    """The drums around kick and backbeat as heights: each hit lifts the
+    body to where its lane sits from high to low (an open hat or a bell
+    high, a closed hat a little lower, hand drums in the middle, ghost notes
+    and toms below), by as much as its velocity weighs, arriving on the hit
+    and easing on to the next; a short sound lets the body settle halfway
+    back to the middle first. Zero where no such drum plays."""
+    period = score.period
+    hits = merged([e for e in score.colour if e.lane in PITCH])
+    if not hits:
+        return [0.0] * period
+    keys = []
+    for h, gap in zip(hits, gaps(hits, period)):
+        level = PITCH[h.lane] * (0.5 + 0.5 * min(1.0, h.weight / 0.8))
+        keys.append((h.pip, level))
+        if h.lane not in RINGING and gap >= 12.0:
+            keys.append((h.pip + 0.5 * gap, 0.5 * level))
+    return chain(period, keys)
+
+
+def bass_line(score) -> List[float]:
+    """The bass line's contour: each note's height in the line's own range
+    (-1 its lowest, +1 its highest), reached on the note, held while it
+    sounds and eased to the next; all 0.0 without a pitched bass."""
+    period = score.period
+    notes = [h for h in score.bass if h.note is not None] if score.has_bass else []
+    if not notes or max(h.note for h in notes) == min(h.note for h in notes):
+        return [0.0] * period
+    low, high = min(h.note for h in notes), max(h.note for h in notes)
+    keys = []
+    for h, gap in zip(notes, gaps(notes, period)):
+        height = 2.0 * (h.note - low) / (high - low) - 1.0
+        keys.append((h.pip, height))
+        held = min(h.length, gap) - min(12.0, 0.5 * gap)
+        if held > 4.0:
+            keys.append((h.pip + held, height))
+    return chain(period, keys)
+
+
+# What each role adds to a shape's pace: the kick and the backbeat most
+# (together, more still); a ghost note, quiet as it is, almost as much as a
+# main stroke, since the ghosts are what set a rolling groove apart from a
+# plain one; any other hit by its lane's weight and, gently, its velocity,
+# so soft hats still count.
+KICK_PACE = 1.0
+BACKBEAT_PACE = 0.7
+GHOST_PACE = 0.8
+COLOUR_PACE = 0.45
+
+
+def pace_hits(score, rest=1.0):
+    """(pip, weight) of every stroke of the groove, weighed by the roles
+    that play it; ``rest`` scales the hits of no other role (0 leaves only
+    the kick, the backbeat and the ghost notes)."""
+    kicks = {round(h.pip, 6): h.weight for h in score.kick}
+    backbeats = {round(h.pip, 6): h for h in score.backbeat}
+    out = []
+    for h in score.everything:
+        at = round(h.pip, 6)
+        w = 0.0
+        if at in kicks:
+            w += KICK_PACE * kicks[at]
+        b = backbeats.get(at)
+        if b is not None and not score.backbeat_is_kick:
+            w += GHOST_PACE * (0.5 + 0.5 * b.weight) if b.ghost else BACKBEAT_PACE * b.weight
+        elif h.ghost:
+            w += GHOST_PACE * (0.5 + 0.5 * h.weight)
+        if not w:
+            w = rest * COLOUR_PACE * (0.4 + 0.6 * h.weight)
+        if w > 0.0:
+            out.append((h.pip, w))
+    return out

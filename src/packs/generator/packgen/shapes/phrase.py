@@ -2,8 +2,8 @@
 import math
 
 from ..model import Rows
-from .common import detail, rows
-from .response import TAU, add, fit, hold, phase, respond, stroke, swell
+from .common import bass_line, beat_figure, detail, hand_sides, kit_height, pace_hits, rows
+from .response import TAU, add, fit, hold, phase, respond, swell
 from .score import Score
 
 
@@ -28,8 +28,12 @@ def glide(score: Score, dims: int) -> Rows:
     """One continuous path over the whole period (a single wide loop round
     the centre with a slow depth arc), pushed outward at every bass onset and
     held out while the note sounds; higher notes reach further and rise in
-    depth. The percussion carries it along faster where it plays, and the
-    colour lanes ripple it."""
+    depth, and the line's contour lifts and lowers the path. The whole
+    groove carries it along, faster where it plays (the kick and the
+    backbeat most, ghost notes nearly as much); the backbeat nudges it
+    aside by hand and back in depth; the drums around them draw their
+    figure of the beat into it, their heights swell it, and the colour
+    lanes ripple it."""
     period = score.period
     excursion = [0.0] * period
     lift = [0.0] * period
@@ -37,19 +41,26 @@ def glide(score: Score, dims: int) -> Rows:
         k = hold(10.0, max(2.0, length - 16.0), 22.0)
         add(excursion, pip, weight * (0.75 + 0.25 * height), k)
         add(lift, pip, weight * (0.4 + 0.6 * (height + 1.0) / 2.0), k)
-    excursion = fit(excursion, 0.0, 0.4)
+    excursion = fit(excursion, 0.0, 0.46)
     ripple = detail(score)
-    # The percussion carries the glide along: it travels faster where they play.
-    perc = respond(period, [(h.pip, h.weight) for h in score.percussion], swell(6.0, 16.0, 48.0))
-    top = max(perc) or 1.0
-    travel = phase([1.0 + 2.0 * p / top for p in perc])
+    line = bass_line(score)
+    fu, fv = beat_figure(score)
+    # The whole groove carries the glide along: it travels faster where it plays.
+    pace = respond(period, pace_hits(score), swell(6.0, 16.0, 48.0))
+    travel = phase([0.5 + p for p in pace])
+    kit = kit_height(score)
+    # The backbeat marks the phrase: each stroke nudges the path aside, the
+    # hands taking turns, and draws it back a little in depth.
+    snares = [] if score.backbeat_is_kick else score.backbeat
+    nudge = respond(period, [(h.pip, s * (0.3 + 0.3 * h.weight if h.ghost else h.weight))
+                             for h, s in zip(snares, hand_sides(snares))], swell(8.0, 30.0, 96.0))
     x, y, z = [], [], []
     for i, u in enumerate(travel):
         t = TAU * u
-        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.14 * ripple[i]
-        x.append(r * math.cos(t + math.pi / 2.0))
-        y.append(0.9 * r * math.sin(t + math.pi / 2.0))
-        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.45 * ripple[i])
+        r = 0.42 + 0.06 * math.cos(2.0 * t) + excursion[i] + 0.1 * ripple[i] + 0.14 * kit[i]
+        x.append(r * math.cos(t + math.pi / 2.0) + 0.3 * fu[i] + 0.28 * nudge[i])
+        y.append(0.9 * r * math.sin(t + math.pi / 2.0) + 0.25 * line[i] + 0.3 * fv[i])
+        z.append(0.5 * math.sin(t) + 0.35 * lift[i] + 0.25 * ripple[i] + 0.35 * kit[i] - 0.3 * abs(nudge[i]))
     z = fit(z, -0.7, 0.75)
     return rows(x, y, z, dims)
 
@@ -57,8 +68,11 @@ def glide(score: Score, dims: int) -> Rows:
 def dive(score: Score, dims: int) -> Rows:
     """One broad plunge through depth over the period, driven by the bass:
     the plunge advances only while bass notes sound, so it goes down and
-    comes up in stairs; the kick and the snare pull to opposite sides as a
-    counterweight, and the body leans up as it dives."""
+    comes up in stairs, and at its depth lower notes take it deeper. The
+    kick and the snare (a ghost note a little) pull to opposite sides as a
+    counterweight, and the body leans up as it dives, higher with higher
+    notes, while the drums around them sway it by their figure of the beat
+    and lift it by their heights."""
     period = score.period
     drive = [0.0] * period
     for pip, weight, length, _height in bass_notes(score):
@@ -69,12 +83,16 @@ def dive(score: Score, dims: int) -> Rows:
     # Where kick and snare strike together the snare's side wins, so that
     # the two keep alternating.
     snares = score.backbeat
-    counter = [(h.pip, h.weight * (0.5 if h.ghost else 1.0)) for h in snares]
+    counter = [(h.pip, 0.4 + 0.3 * h.weight if h.ghost else h.weight) for h in snares]
     counter += [(h.pip, -h.weight) for h in score.kick
                 if not any(abs(h.pip - s.pip) < 12.0 and not s.ghost for s in snares)]
     x = fit(respond(period, counter, swell(16.0, 36.0, 110.0)), -0.8, 0.8)
     bob = respond(period, [(h.pip, -h.weight) for h in score.kick], swell(6.0, 18.0, 48.0))
-    ticks = respond(period, [(h.pip, h.weight) for h in score.hats], stroke(4.0, 12.0))
-    top = max(ticks) or 1.0
-    y = fit([0.8 * p + 0.3 * b + 0.22 * t / top for p, b, t in zip(plunge, bob, ticks)], -0.55, 0.8)
+    fu, fv = beat_figure(score)
+    line = bass_line(score)
+    kit = kit_height(score)
+    y = fit([0.8 * p + 0.3 * b + 0.3 * u + 0.3 * k + 0.25 * n
+             for p, b, u, k, n in zip(plunge, bob, fu, kit, line)], -0.55, 0.8)
+    x = fit([a + 0.3 * v for a, v in zip(x, fv)], -0.8, 0.8)
+    z = [a + 0.2 * b * p for a, b, p in zip(z, line, plunge)]
     return rows(x, y, z, dims)

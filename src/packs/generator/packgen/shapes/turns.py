@@ -3,7 +3,7 @@ breathing spiral."""
 import math
 
 from ..model import Rows
-from .common import detail, rows
+from .common import bass_line, beat_figure, detail, kit_height, pace_hits, rows
 from .response import TAU, bump, fit, paced, phase, respond, stroke, swell
 from .score import Score
 
@@ -12,13 +12,16 @@ ORBIT_TURN = 128  # one orbit a half bar
 
 def orbit(score: Score, dims: int) -> Rows:
     """A path round the centre, one turn a half bar on average: each
-    percussion or hat hit speeds it up for a moment and swells its radius,
-    the kick widens it too, and in depth the colour lanes and the backbeat
-    draw it to and fro, so the turns bulge and hurry where the percussion
-    plays."""
+    percussion or hat hit speeds it up for a moment and swells its radius
+    (the kick and the backbeat, ghost notes included, speed it too), the
+    kick widens it, and in depth the colour lanes, the drums' figure of the
+    beat, the backbeat and the bass line draw it to and fro, so the turns
+    bulge and hurry where the groove plays."""
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
-    speed = [1.0 + 2.2 * v for v in respond(period, perc, stroke(6.0, 18.0))]
+    hurry = respond(period, perc, stroke(6.0, 18.0))
+    heavy = respond(period, pace_hits(score, rest=0.0), swell(4.0, 12.0, 32.0))
+    speed = [1.0 + 2.2 * v + 1.2 * w for v, w in zip(hurry, heavy)]
     turn = phase(speed, period / ORBIT_TURN)
     swelling = respond(period, perc, swell(8.0, 26.0, 80.0))
     kicks = respond(period, [(h.pip, h.weight) for h in score.kick], swell(8.0, 30.0, 90.0))
@@ -30,7 +33,10 @@ def orbit(score: Score, dims: int) -> Rows:
     if dims == 3:
         snares = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(10.0, 40.0, 120.0))
         top = max(snares) or 1.0
-        z = fit([c - 0.8 * s / top for c, s in zip(detail(score), snares)], -0.7, 0.75)
+        fu, fv = beat_figure(score)
+        line = bass_line(score)
+        z = fit([0.6 * c - 0.8 * s / top + 0.35 * u + 0.3 * b
+                 for c, s, u, b in zip(detail(score), snares, fu, line)], -0.7, 0.75)
     return rows(x, y, z, dims)
 
 
@@ -43,45 +49,68 @@ def heavy_speed(score: Score, base: float):
 
 
 def corkscrew(score: Score, dims: int) -> Rows:
-    """Two turns a period, the first ending halfway, riding one depth wave
-    (forward through the first turn, back through the second, so the screw
-    closes): the turns hurry where the percussion plays, the depth wave
-    surges at the kick and the backbeat, and the radius swells at
-    percussion hits and moves in and out with the colour lanes, which also
-    ripple the wave."""
+    """Two turns a period riding one depth wave (forward through the first
+    half of the period, back through the second, so the screw closes): the
+    turns move on at the kick and the backbeat (ghost notes too) and linger
+    between them, and the depth wave surges at the same strokes, rippled by
+    the colour lanes and the bass line. The radius swells at percussion hits
+    and moves in and out with the drums' figure of the beat and their
+    heights, which also twist the turn."""
     period = score.period
     perc = [(h.pip, h.weight) for h in score.percussion]
-    speed = [0.25 + v for v in respond(period, perc, stroke(4.0, 10.0))]
-    turn = paced(period, [0.0, period / 2.0], speed)
+    heavy = respond(period, pace_hits(score, rest=0.0), swell(4.0, 12.0, 32.0))
+    # Most of the turning comes at the strokes; an eighth of it goes on between.
+    base = 0.15 * math.fsum(heavy) / period
+    speed = [base + a + 0.1 * v for a, v in zip(heavy, respond(period, perc, stroke(4.0, 10.0)))]
+    turn = phase(speed, 2.0)
     wave = paced(period, [0.0, period / 2.0], heavy_speed(score, 0.2))
     ripple = detail(score)
-    swelling = respond(period, perc, stroke(6.0, 16.0))
+    swelling = respond(period, [(p, 0.4 + 0.6 * w) for p, w in perc], stroke(6.0, 16.0))
     top = max(swelling) or 1.0
-    radius = fit([s / top + 0.6 * c for s, c in zip(swelling, ripple)], 0.3, 0.88)
-    angle = [TAU * u for u in turn]
+    fu, fv = beat_figure(score)
+    kit = kit_height(score)
+    radius = fit([0.6 * s / top + 0.3 * c + 0.8 * a + 0.8 * k for s, c, a, k in zip(swelling, ripple, fu, kit)],
+                 0.3, 0.88)
+    angle = [TAU * u + 0.5 * b + 0.35 * k for u, b, k in zip(turn, fv, kit)]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
-    z = [0.7 * math.cos(math.pi * u) + 0.2 * c for u, c in zip(wave, ripple)]
+    line = bass_line(score)
+    z = [0.7 * math.cos(math.pi * u) + 0.15 * c + 0.15 * b for u, c, b in zip(wave, ripple, line)]
     return rows(x, y, z, dims)
 
 
 def spiral(score: Score, dims: int) -> Rows:
     """Two turns that wind inward and back out: the radius breathes from
     wide at the start of the cycle to narrow halfway and wide again, so the
-    seam meets itself; every hit drives the breath on, the colour lanes
-    ripple the radius, and the backbeat pushes the spiral back in depth."""
+    seam meets itself. Every stroke drives the breath on (kick and backbeat
+    most, ghost notes nearly as much); the turn moves on at the kick, the
+    backbeat and the bass and lingers between them, so the spiral bends
+    where a broken kick falls. The colour lanes ripple the radius and the
+    drums twist the turn with their figure of the beat; in depth the
+    backbeat pushes the spiral back, and the bass line, the drums' figure
+    and their heights lift and lower it."""
     period = score.period
-    weight = {"kick": 1.0, "snare": 0.8, "clap": 0.8}
-    hits = [(h.pip, h.weight * weight.get(h.lane, 0.6)) for h in score.everything]
-    speed = [0.15 + v for v in respond(period, hits, bump(8.0))]
+    speed = [0.3 + v for v in respond(period, pace_hits(score), bump(8.0))]
     breath = phase(speed)
+    # The turn itself moves on at the kick, the backbeat and the bass and
+    # lingers between them, so a broken kick bends the spiral where it falls.
+    strokes = pace_hits(score, rest=0.0)
+    if score.has_bass:
+        strokes += [(h.pip, 0.6 * h.weight) for h in score.bass]
+    heavy = respond(period, strokes, swell(4.0, 12.0, 32.0))
+    base = 0.25 * math.fsum(heavy) / period
+    turn = phase([base + v for v in heavy])
     ripple = detail(score)
-    radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.22 * c for u, c in zip(breath, ripple)]
-    angle = [-2.0 * TAU * u for u in breath]
+    fu, fv = beat_figure(score)
+    kit = kit_height(score)
+    radius = [0.24 + 0.56 * (1.0 + math.cos(TAU * u)) / 2.0 + 0.12 * c + 0.15 * a + 0.08 * k
+              for u, c, a, k in zip(breath, ripple, fu, kit)]
+    angle = [-2.0 * TAU * u + 0.3 * b for u, b in zip(turn, fv)]
     x = [r * math.cos(a) for r, a in zip(radius, angle)]
     y = [r * math.sin(a) for r, a in zip(radius, angle)]
     push = respond(period, [(h.pip, h.weight) for h in score.backbeat], swell(8.0, 30.0, 96.0))
     top = max(push) or 1.0
-    z = fit([0.9 * (r - 0.52) - 0.5 * p / top + 0.3 * c for r, p, c in zip(radius, push, ripple)],
-            -0.7, 0.7)
+    line = bass_line(score)
+    z = fit([0.9 * (r - 0.52) - 0.5 * p / top + 0.15 * c + 0.3 * b + 0.4 * v + 0.3 * k
+             for r, p, c, b, v, k in zip(radius, push, ripple, line, fv, kit)], -0.7, 0.7)
     return rows(x, y, z, dims)

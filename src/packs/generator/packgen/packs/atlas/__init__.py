@@ -5,7 +5,7 @@ meter and gesture studies.
 Records are data (data/atlas/records.tsv); each family module holds the
 rules or authored data of its tables and exposes BUILDERS, name -> builder.
 """
-from ...records import load_records, patterns_from_records
+from ...records import family_builders, load_records, patterns_from_records
 from ...model import Pack
 
 RECORDS = load_records("atlas", "records.tsv")
@@ -35,14 +35,6 @@ FAMILY_MODULES = [
 
 
 def build_pack():
-    import importlib
-
-    builders = {}
-    for module_name in FAMILY_MODULES:
-        module = importlib.import_module(__name__ + "." + module_name)
-        overlap = set(builders) & set(module.BUILDERS)
-        if overlap:
-            raise ValueError("tables defined twice: " + ", ".join(sorted(overlap)))
-        builders.update(module.BUILDERS)
+    builders = family_builders(__name__, FAMILY_MODULES)
     y_only = [r.name for r in RECORDS if r.name.startswith("env_")]
     return Pack("pulsework_atlas", patterns_from_records(RECORDS, builders, y_only=y_only))

@@ -22,22 +22,23 @@ character decides what is counted and what the numbers mean:
   x = 0.75 cos(2 pi t_k / P) + 0.1 (u0 - 0.5) |sin(2 pi t_k / P)| and
   y = (-1)^k (0.3 + 0.45 u1), a crest at every even k and a trough at every
   odd one, so the alternation closes round the loop for odd N too.
-- depth: a small lap round the centre that dives in and out of depth:
-  N points, angle 2 pi (k + 0.3 (u0 - 0.5)) / N, radius 0.3 + 0.25 u1, and
-  z = (-1)^k (0.3 + 0.5 u2), passed at row floor(P k / N).
+- depth: a small lap round the centre that dives into depth and comes out
+  again N times: 2N points, point k at angle 2 pi (t_k / P + 0.15 (u0 - 0.5)
+  / N), radius 0.3 + 0.25 u1 and z = (-1)^k (0.3 + 0.5 u2), diving at even k.
 
-Orbit and ripple put their N swells or crests on the eighth-note grid, the
-j-th at the eighth nearest P j / N, and the shrinks or troughs halfway
-between (on the sixteenth grid): t_k is the pip of point k. Their path, and
-the depth path, is a closed Catmull-Rom spline through the points at their
-pips, so every such control point is a row of the table; a ripple's y turns
-exactly on its points, so its crests and troughs keep their grid pips.
+Orbit, ripple and depth put their N swells, crests or dives on the
+eighth-note grid, the j-th at the eighth nearest P j / N, and the shrinks,
+troughs or rises halfway between (on the sixteenth grid): t_k is the pip of
+point k. Their path is a closed Catmull-Rom spline through the points at
+their pips, so every control point is a row of the table; a ripple's y
+turns exactly on its points, so its crests and troughs keep their grid
+pips, and so do a depth's dives and rises in z.
 Nothing here keeps random state: the same name gives the same path.
 """
 import hashlib
 import math
 
-from ...motion import TAU, catmull_rom_closed, catmull_rom_timed, even_pace, periodic_bspline
+from ...motion import TAU, catmull_rom_timed, even_pace, periodic_bspline
 from . import RECORDS
 
 EIGHTH = 32
@@ -119,15 +120,15 @@ def ripple(name, count, period):
 
 
 def depth(name, count, period):
+    pips = alternating_pips(count, period)
     points = []
-    for k in range(count):
+    for k, t in enumerate(pips):
         u = digest_units(name, k)
-        angle = TAU * (k + 0.3 * (u[0] - 0.5)) / count
+        angle = TAU * (t / period + 0.15 * (u[0] - 0.5) / count)
         radius = 0.3 + 0.25 * u[1]
         points.append((radius * math.cos(angle), radius * math.sin(angle),
                        alternating(k, 0.3, 0.5, u[2])))
-    times = [(period * k // count) / period for k in range(count)]
-    return catmull_rom_closed(points, period, times)
+    return catmull_rom_timed(points, period, pips, level_turns=(2,))
 
 
 CHARACTERS = {"drift": drift, "orbit": orbit, "ripple": ripple, "depth": depth}

@@ -8,11 +8,10 @@ Records are data (data/continuum/records.tsv); each family module holds the
 rules of its tables, reads its authored numbers from data/continuum/, and
 exposes BUILDERS, name -> builder.
 """
-import importlib
 
 from ...authored import load_columns, load_json
 from ...model import Pack
-from ...records import load_records, patterns_from_records
+from ...records import family_builders, load_records, patterns_from_records
 
 RECORDS = load_records("continuum", "records.tsv")
 
@@ -55,11 +54,5 @@ FAMILY_MODULES = [
 
 
 def build_pack():
-    builders = {}
-    for module_name in FAMILY_MODULES:
-        module = importlib.import_module(__name__ + "." + module_name)
-        overlap = set(builders) & set(module.BUILDERS)
-        if overlap:
-            raise ValueError("tables defined twice: " + ", ".join(sorted(overlap)))
-        builders.update(module.BUILDERS)
+    builders = family_builders(__name__, FAMILY_MODULES)
     return Pack("pulsework_continuum", patterns_from_records(RECORDS, builders))
