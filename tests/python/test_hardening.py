@@ -1,26 +1,16 @@
 """Hostile inputs, each run in a child process: a crash fails the test, not the run."""
-import os
 import subprocess
 import sys
 import textwrap
 
-
-LEAK_CHECKER_FAILED = "LeakSanitizer has encountered a fatal error"
+from children import environment
 
 
 def run(code):
     """Runs `code` in a fresh interpreter that imports pulsework as this one
     does; returns its output, after checking that it ended normally."""
-    env = dict(os.environ, PYTHONPATH=os.pathsep.join(p for p in sys.path if p))
-    for _ in range(2):
-        done = subprocess.run([sys.executable, "-c", "import pulsework\n" + textwrap.dedent(code)],
-                              capture_output=True, text=True, env=env, timeout=120)
-        # Under a preloaded LeakSanitizer, its exit-time scan has been seen to
-        # fail on its own (its tracer thread faulting) once in many runs; that
-        # is the checker failing, with no report of the code, so it gets one
-        # more try. A leak or any other error is never retried.
-        if LEAK_CHECKER_FAILED not in done.stderr:
-            break
+    done = subprocess.run([sys.executable, "-c", "import pulsework\n" + textwrap.dedent(code)],
+                          capture_output=True, text=True, env=environment(), timeout=120)
     assert done.returncode == 0, "exit %d\n%s%s" % (done.returncode, done.stdout, done.stderr)
     return done.stdout
 

@@ -1,16 +1,16 @@
 """The command line: python -m pulsework_gallery and the pulsework-gallery script."""
-import os
 import shutil
 import subprocess
 import sys
 
 import pytest
 
+from children import environment
+
 
 def run(args, cwd, command=None):
-    env = dict(os.environ, PYTHONPATH=os.pathsep.join(p for p in sys.path if p))
     command = command or [sys.executable, "-m", "pulsework_gallery"]
-    return subprocess.run(command + args, cwd=str(cwd), env=env, capture_output=True, text=True,
+    return subprocess.run(command + args, cwd=str(cwd), env=environment(), capture_output=True, text=True,
                           timeout=120)
 
 

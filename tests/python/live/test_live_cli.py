@@ -1,13 +1,14 @@
 """The program: the command line, the frame loop, the keys and the view."""
 import io
 import json
-import os
 import shutil
 import subprocess
 import sys
 import time
 
 import pytest
+
+from children import environment
 
 from pulsework_live import Show, TempoClock, load_rig
 from pulsework_live.view import Controls, decode_keys, render
@@ -35,9 +36,8 @@ tilt = {{ channel = 3 }}
 
 
 def run(args, cwd, command=None, timeout=60):
-    env = dict(os.environ, PYTHONPATH=os.pathsep.join(p for p in sys.path if p))
     command = command or [sys.executable, "-m", "pulsework_live"]
-    return subprocess.run(command + args, cwd=str(cwd), env=env, capture_output=True, text=True,
+    return subprocess.run(command + args, cwd=str(cwd), env=environment(), capture_output=True, text=True,
                           timeout=timeout, stdin=subprocess.DEVNULL)
 
 
