@@ -67,12 +67,12 @@ PyType_Slot slots[] = {
     {0, nullptr},
 };
 
-PyType_Spec spec = {"pulsework.Offset3", sizeof(Offset3Object), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
+PyType_Spec offset3_type_description = {"pulsework.Offset3", sizeof(Offset3Object), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE, slots};
 
 }  // namespace
 
 void register_offset3(py::module_& m) {
-    offset3_type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&spec));
+    offset3_type = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&offset3_type_description));
     if (offset3_type == nullptr) {
         throw py::error_already_set();
     }
