@@ -350,20 +350,25 @@
       ctx.arc(fx, fy, radius * 0.5, 0, 2 * Math.PI);
       ctx.stroke();
     }
+    markerDot(ctx, mx, my, radius, color);
+    return p;
+  };
+
+  // The marker itself: a soft halo and a ringed dot.
+  function markerDot(ctx, x, y, radius, color) {
     ctx.fillStyle = color;
     ctx.globalAlpha = 0.22;
     ctx.beginPath();
-    ctx.arc(mx, my, radius * 2, 0, 2 * Math.PI);
+    ctx.arc(x, y, radius * 2, 0, 2 * Math.PI);
     ctx.fill();
     ctx.globalAlpha = 1;
     ctx.strokeStyle = "#101318";
     ctx.lineWidth = 1.5;
     ctx.beginPath();
-    ctx.arc(mx, my, radius, 0, 2 * Math.PI);
+    ctx.arc(x, y, radius, 0, 2 * Math.PI);
     ctx.fill();
     ctx.stroke();
-    return p;
-  };
+  }
 
   // On a value-against-time view: a playhead, and the marker on the curve.
   function drawTimeMarker(ctx, view, pattern, pip, style) {
@@ -377,18 +382,7 @@
     ctx.moveTo(x, view.fv(1));
     ctx.lineTo(x, view.fv(-1));
     ctx.stroke();
-    ctx.fillStyle = color;
-    ctx.globalAlpha = 0.22;
-    ctx.beginPath();
-    ctx.arc(x, y, radius * 2, 0, 2 * Math.PI);
-    ctx.fill();
-    ctx.globalAlpha = 1;
-    ctx.strokeStyle = "#101318";
-    ctx.lineWidth = 1.5;
-    ctx.beginPath();
-    ctx.arc(x, y, radius, 0, 2 * Math.PI);
-    ctx.fill();
-    ctx.stroke();
+    markerDot(ctx, x, y, radius, color);
     return p;
   }
 
