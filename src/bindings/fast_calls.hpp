@@ -16,6 +16,8 @@
 #include <climits>
 #include <string_view>
 
+#include "name_argument.hpp"
+
 namespace pulsework::bindings {
 
 // The pybind11 function behind a fast one.
@@ -55,26 +57,10 @@ using Fallback = PyObject*;
     return true;
 }
 
-// An exact str, as the UTF-8 that CPython keeps with it (valid while the
-// string lives, which the call guarantees). Runs no Python code; a string
-// that UTF-8 cannot encode is left to the fallback, which refuses it.
+// An exact str, as its UTF-8. A string that UTF-8 cannot encode is left to
+// the fallback, which refuses it.
 [[gnu::always_inline]] inline bool exact_name(PyObject* object, std::string_view& name) noexcept {
-    if (!PyUnicode_CheckExact(object)) {
-        return false;
-    }
-    if (PyUnicode_IS_COMPACT_ASCII(object)) {
-        // ASCII is its own UTF-8: the characters are the bytes.
-        name = {static_cast<const char*>(PyUnicode_DATA(object)), static_cast<std::size_t>(PyUnicode_GET_LENGTH(object))};
-        return true;
-    }
-    Py_ssize_t size;
-    const char* bytes = PyUnicode_AsUTF8AndSize(object, &size);
-    if (bytes == nullptr) {
-        PyErr_Clear();
-        return false;
-    }
-    name = {bytes, static_cast<std::size_t>(size)};
-    return true;
+    return PyUnicode_CheckExact(object) && utf8_of(object, name);
 }
 
 // Calls the fallback with the arguments of a fast function.

@@ -14,6 +14,25 @@
 
 namespace pulsework::bindings {
 
+// The UTF-8 that CPython keeps with a str (valid while the string lives).
+// Runs no Python code; false, with no error set, for a string that UTF-8
+// cannot encode (a lone surrogate).
+[[gnu::always_inline]] inline bool utf8_of(PyObject* str, std::string_view& out) noexcept {
+    if (PyUnicode_IS_COMPACT_ASCII(str)) {
+        // ASCII is its own UTF-8: the characters are the bytes.
+        out = {static_cast<const char*>(PyUnicode_DATA(str)), static_cast<std::size_t>(PyUnicode_GET_LENGTH(str))};
+        return true;
+    }
+    Py_ssize_t size;
+    const char* bytes = PyUnicode_AsUTF8AndSize(str, &size);
+    if (bytes == nullptr) {
+        PyErr_Clear();
+        return false;
+    }
+    out = {bytes, static_cast<std::size_t>(size)};
+    return true;
+}
+
 class NameArgument {
 public:
     std::string_view view() const noexcept { return copied_ ? std::string_view(copy_) : borrowed_; }
@@ -22,14 +41,7 @@ public:
     bool load(PyObject* source) {
         copied_ = false;
         if (PyUnicode_Check(source)) {
-            Py_ssize_t size;
-            const char* bytes = PyUnicode_AsUTF8AndSize(source, &size);
-            if (bytes == nullptr) {
-                PyErr_Clear();
-                return false;
-            }
-            borrowed_ = {bytes, static_cast<std::size_t>(size)};
-            return true;
+            return utf8_of(source, borrowed_);
         }
         if (PyBytes_Check(source)) {
             borrowed_ = {PyBytes_AS_STRING(source), static_cast<std::size_t>(PyBytes_GET_SIZE(source))};
