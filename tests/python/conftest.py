@@ -1,4 +1,15 @@
+import os
+import sys
+
 import pytest
+
+# The installed companions when there are (CI installs the wheel); else the
+# source tree, for the quick development loop with PYTHONPATH=build/dev.
+try:
+    import pulsework_motion  # noqa: F401
+except ImportError:
+    sys.path.insert(0, os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..",
+                                                    "python")))
 
 INT_MIN = -(2**31)
 INT_MAX = 2**31 - 1
