@@ -7,7 +7,7 @@ the drum programmes that the club and dancefloor packs are read from.
 """
 from .collect import GalleryError
 from .gallery import DEFAULT_OUT, DEFAULT_TEMPO, write_gallery
-from .library_file import LibraryFileError
+from pulsework_motion.files import PatternFileError as LibraryFileError
 from .programmes import drum_programmes
 
 __all__ = ["DEFAULT_OUT", "DEFAULT_TEMPO", "GalleryError", "LibraryFileError", "drum_programmes",

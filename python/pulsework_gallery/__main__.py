@@ -6,9 +6,10 @@ import time
 import webbrowser
 from typing import List, Optional
 
+from pulsework_motion import PatternFileError
+
 from .collect import GalleryError
 from .gallery import DEFAULT_OUT, DEFAULT_TEMPO, MAX_TEMPO, MIN_TEMPO, write_gallery
-from .library_file import LibraryFileError
 from .midi import MidiUnavailable
 
 
@@ -46,7 +47,7 @@ def main(argv: Optional[List[str]] = None) -> int:
     started = time.perf_counter()
     try:
         written = write_gallery(args.out, library=args.library, tempo=args.tempo, midi=args.midi)
-    except (LibraryFileError, GalleryError, MidiUnavailable, OSError) as error:
+    except (PatternFileError, GalleryError, MidiUnavailable, OSError) as error:
         print("pulsework-gallery: error: %s" % error, file=sys.stderr)
         return 1
     seconds = time.perf_counter() - started

@@ -18,22 +18,21 @@ def _default_rows(module: Any, name: str, period: int) -> Rows:
     return [sample(name, pip).as_tuple() for pip in range(period)]
 
 
-def _own_rows(pattern: Any, period: int) -> Rows:
-    sample = pattern.sample
+def _own_rows(sample: Any, period: int) -> Rows:
     return [sample(pip).as_tuple() for pip in range(period)]
 
 
 def _entries(module: Any, own_patterns: Iterable[Tuple[Any, Any]]) -> Iterator[Tuple[Any, str, str, Rows]]:
     """(record, group, family, rows) for the defaults, then the library's own patterns.
 
-    `own_patterns` holds (catalogue record, SampledPattern) pairs.
+    `own_patterns` holds (catalogue record, sampler of pip) pairs.
     """
     records = module.catalogue()
     for position, (record, group) in enumerate(zip(records, default_groups(len(records)))):
         rows = _default_rows(module, record["name"], record["period_pips"])
         yield record, group, family(record["name"], position, group), rows
-    for record, pattern in own_patterns:
-        rows = _own_rows(pattern, record["period_pips"])
+    for record, sample in own_patterns:
+        rows = _own_rows(sample, record["period_pips"])
         yield record, LIBRARY, family(record["name"], 0, LIBRARY), rows
 
 

@@ -1,11 +1,12 @@
 """Writing the gallery: gather, encode, render and write in one step."""
+import functools
 import os
-from typing import Any, Dict, List, Optional, Tuple
+from typing import Any, Callable, Dict, List, Optional, Tuple, Union
 
 import pulsework
+from pulsework_motion.files import PathLike, PatternFileError, own_patterns, read_patterns
 
 from .collect import GalleryError, gallery_data
-from .library_file import build_library
 from .page import output_file, render, write_page
 from .programmes import drum_programmes
 
@@ -42,22 +43,54 @@ def _programmes() -> Dict[str, Any]:
         raise GalleryError("cannot read the drum programmes: %s" % error) from None
 
 
-def write_gallery(out: str = DEFAULT_OUT, library: Optional[str] = None, tempo: float = DEFAULT_TEMPO,
-                  module: Any = pulsework, midi: bool = False) -> Written:
+# A library pattern as the page takes it: its catalogue record and its
+# sampler, pip to Offset3.
+OwnPattern = Tuple[Dict[str, Any], Callable[[int], Any]]
+
+
+def library_patterns(module: Any, library: Union[PathLike, Any]) -> Tuple[List[OwnPattern],
+                                                                          List[str]]:
+    """(own, copies) of a pattern file or a PatternLibrary: own lists the
+    library's own patterns (catalogue record, sampler) in its catalogue
+    order; copies names the patterns of a file that are exact copies of
+    default patterns, which the library accepts and leaves to the defaults.
+    """
+    if not hasattr(module, "SampledPattern") or not hasattr(module, "PatternLibrary"):
+        where = "" if hasattr(library, "catalogue") else "%s: " % os.fspath(library)
+        raise PatternFileError("%sthis build of pulsework has no user patterns "
+                               "(SampledPattern, PatternLibrary)" % where)
+    if isinstance(library, module.PatternLibrary):
+        built: List[Any] = []
+    else:
+        built = read_patterns(library, module)
+        try:
+            library = module.PatternLibrary(built)
+        except (ValueError, TypeError) as error:
+            raise PatternFileError("%s: %s" % (os.fspath(library), error)) from None
+    own: List[OwnPattern] = [(record, functools.partial(library.sample, record["name"]))
+                             for record in own_patterns(library, module)]
+    kept = set(record["name"] for record, _sample in own)
+    return own, [pattern.name for pattern in built if pattern.name not in kept]
+
+
+def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = None,
+                  tempo: float = DEFAULT_TEMPO, module: Any = pulsework,
+                  midi: bool = False) -> Written:
     """Write the gallery page to `out` (a folder, or a file ending in .html).
 
-    `library` is the path of a JSON or CSV file of user patterns, shown after
-    the defaults; `tempo` is the page's starting tempo in beats per minute.
+    `library` is a JSON or CSV file of user patterns (its path), or a
+    PatternLibrary, whose own patterns are shown after the defaults; `tempo`
+    is the page's starting tempo in beats per minute.
     With `midi`, each groove's drum programme is also written as a Standard
     MIDI File at that tempo, into midi/ beside the page, which links them.
     Nothing is written when the library file or the tempo is refused.
     """
     if not MIN_TEMPO <= tempo <= MAX_TEMPO:
         raise ValueError("tempo must be between %g and %g BPM" % (MIN_TEMPO, MAX_TEMPO))
-    own: List[Tuple[Any, Any]] = []
+    own: List[OwnPattern] = []
     copies: List[str] = []
     if library is not None:
-        _library, own, copies = build_library(module, library)
+        own, copies = library_patterns(module, library)
     programmes = _programmes()
     path = output_file(out)
     midi_files: Dict[str, str] = {}

@@ -11,7 +11,7 @@ the sixteenth-note triplets), so positions are exact, not rounded.
 import math
 import os
 from fractions import Fraction
-from typing import Any, Dict, List, Mapping, Optional, Sequence, Tuple
+from typing import Any, Dict, List, Mapping, Sequence, Tuple
 
 # General MIDI drum notes for the programmes' lanes.
 DRUM_NOTES = {

@@ -1,15 +1,6 @@
 import os
-import sys
 
 import pytest
-
-# The installed package when there is one (CI installs the wheel); else the
-# source tree, for the quick development loop with PYTHONPATH=build/dev.
-try:
-    import pulsework_gallery  # noqa: F401
-except ImportError:
-    here = os.path.dirname(__file__)
-    sys.path.insert(0, os.path.abspath(os.path.join(here, "..", "..", "..", "python")))
 
 from pulsework_gallery import write_gallery  # noqa: E402
 from pulsework_gallery.packs import default_groups, family  # noqa: E402

@@ -6,7 +6,7 @@ import pytest
 
 from pulsework_gallery import write_gallery
 from pulsework_gallery.encode import SCALE
-from pulsework_gallery.library_file import build_library
+from pulsework_motion import read_patterns
 
 
 def paused(page):
@@ -178,9 +178,8 @@ def test_downloaded_rows_load_back_unchanged(open_page, tmp_path, user_patterns,
         }
         return rows; }""")
 
-    library, own, copies = build_library(user_patterns, str(path))
-    assert copies == [] and [r["name"] for r, _p in own] == ["my_path_torus_knot"]
-    pattern = own[0][1]
+    (pattern,) = read_patterns(str(path))
+    assert pattern.name == "my_path_torus_knot"
     assert pattern.description == user_patterns.catalogue()[
         [r["name"] for r in user_patterns.catalogue()].index("path_torus_knot")]["description"]
     rows = [pattern.sample(pip).as_tuple() for pip in range(pattern.period_pips)]

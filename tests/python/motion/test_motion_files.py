@@ -1,12 +1,11 @@
-"""User library files: their shape, and the library's own judgement of the patterns."""
+"""Pattern files: their shape, the library's own judgement of the patterns,
+hostile files refused whole, and round trips."""
 import json
-import math
 
 import pytest
 
-from pulsework_gallery import LibraryFileError, write_gallery
-from pulsework_gallery.library_file import build_library, read_patterns
-from pulsework_gallery.page import output_file
+from pulsework_motion import PatternFileError, load_patterns, save_patterns
+from pulsework_motion.files import parse_patterns
 
 
 def write(tmp_path, name, text, encoding="utf-8"):
@@ -27,7 +26,7 @@ def ramp(n, components=2):
 def test_json_forms(tmp_path, document):
     patterns = [{"name": "wobble", "description": "Wobbles", "samples": ramp(4)},
                 {"name": "still", "samples": [[0, 0, 0]]}]
-    parsed = read_patterns(write(tmp_path, "lib.json", json.dumps(document(patterns))))
+    parsed = parse_patterns(write(tmp_path, "lib.json", json.dumps(document(patterns))))
     assert [(p.name, p.description, len(p.samples)) for p in parsed] == [
         ("wobble", "Wobbles", 4), ("still", "", 1)]
     assert parsed[0].samples[1] == [0.25, -0.25, 0.0]
@@ -40,14 +39,14 @@ def test_csv_groups_consecutive_rows(tmp_path):
             "\n"
             "wobble,Wobbles,2,1,-1,0.25\n"
             "still,\"Quiet, still\",0,0,0,0\n")
-    parsed = read_patterns(write(tmp_path, "lib.csv", text))
+    parsed = parse_patterns(write(tmp_path, "lib.csv", text))
     assert [(p.name, p.description) for p in parsed] == [
         ("wobble", "Wobbles"), ("still", "Quiet, still")]
     assert parsed[0].samples == [(0.0, 0.0, 0.0), (0.5, -0.5, 0.0), (1.0, -1.0, 0.25)]
 
 
 def test_csv_without_optional_columns_and_with_a_bom(tmp_path):
-    parsed = read_patterns(write(tmp_path, "lib.csv", "\ufeffX,Y,Z,Name\n0.1,0,0,a\n0.2,0,0,a\n"))
+    parsed = parse_patterns(write(tmp_path, "lib.csv", "\ufeffX,Y,Z,Name\n0.1,0,0,a\n0.2,0,0,a\n"))
     assert [(p.name, p.description, p.samples) for p in parsed] == [
         ("a", "", [(0.1, 0.0, 0.0), (0.2, 0.0, 0.0)])]
 
@@ -75,31 +74,32 @@ def test_csv_without_optional_columns_and_with_a_bom(tmp_path):
     ("lib.csv", "name,x,y,z\na,0,zero,0\n", "line 2: y is not a number: 'zero'"),
     ("lib.csv", "name,x,y,z\na,0,0\n", "line 2: 3 fields where the header has 4"),
     ("lib.csv", "name,pip,x,y,z\na,0,0,0,0\na,2,0,0,0\n",
-     "line 3: pip 2 where pattern a expects pip 1"),
-    ("lib.csv", "name,pip,x,y,z\na,1,0,0,0\n", "line 2: pip 1 where pattern a expects pip 0"),
+     "line 3: pip 2 where pattern \"a\" expects pip 1"),
+    ("lib.csv", "name,pip,x,y,z\na,1,0,0,0\n", "line 2: pip 1 where pattern \"a\" expects pip 0"),
     ("lib.csv", "name,description,x,y,z\na,One,0,0,0\na,Two,0,0,0\n",
-     "line 3: the description of a differs from its first row's"),
-    ("lib.txt", "anything", "a library file must end in .json or .csv"),
+     "line 3: the description of \"a\" differs from its first row's"),
+    ("lib.txt", "anything", "a pattern file must end in .json or .csv"),
     ("lib.csv", b"name,x,y,z\n\xff,0,0,0\n", "not UTF-8 text (byte 11)"),
+    # Hostile files: nesting and fields past any pattern's need end in a line, not a traceback.
+    ("lib.json", "[" * 100000, "not a pattern file: JSON nested too deeply"),
+    ("lib.json", '{"patterns": ' + "[" * 3000 + "]" * 3000 + "}", "nested too deeply"),
+    ("lib.csv", 'name,description,x,y,z\na,"' + "d" * 140000 + '",0,0,0\n',
+     "line 2: not valid CSV: field larger than field limit"),
+    ("lib.json", '[{"name": "a", "samples": [[0, 0, 1e999999]]}]', ""),
 ])
-def test_malformed_files(tmp_path, name, text, message):
+def test_malformed_files(tmp_path, module, name, text, message):
     path = write(tmp_path, name, text)
-    with pytest.raises(LibraryFileError) as caught:
-        read_patterns(path)
+    with pytest.raises(PatternFileError) as caught:
+        load_patterns(path)
     assert str(caught.value).startswith(path + ": ")
     assert message in str(caught.value)
+    assert "\n" not in str(caught.value)
 
 
 def test_missing_file(tmp_path):
     path = str(tmp_path / "nowhere.json")
-    with pytest.raises(LibraryFileError, match="nowhere.json: cannot read the file"):
-        read_patterns(path)
-
-
-def test_a_build_without_user_patterns_says_so(tmp_path, stub_module):
-    path = write(tmp_path, "lib.json", "[]")
-    with pytest.raises(LibraryFileError, match="this build of pulsework has no user patterns"):
-        build_library(stub_module([]), path)
+    with pytest.raises(PatternFileError, match="nowhere.json: cannot read the file"):
+        parse_patterns(path)
 
 
 # The library's own checks, passed on with the place in the file.
@@ -115,44 +115,38 @@ def test_a_build_without_user_patterns_says_so(tmp_path, stub_module):
      "Cannot override default pattern: bounce"),
     ([{"name": "p%d" % i, "samples": [[0, 0, 0]]} for i in range(1025)], "Too many patterns"),
 ])
-def test_the_library_judges_the_patterns(tmp_path, user_patterns, patterns, message):
+def test_the_library_judges_the_patterns(tmp_path, module, patterns, message):
     path = write(tmp_path, "lib.json", json.dumps(patterns))
-    with pytest.raises(LibraryFileError) as caught:
-        build_library(user_patterns, path)
+    with pytest.raises(PatternFileError) as caught:
+        load_patterns(path)
     assert str(caught.value) == "%s: %s" % (path, message)
 
 
-def test_csv_nan_reaches_the_library(tmp_path, user_patterns):
+def test_csv_nan_reaches_the_library(tmp_path, module):
     path = write(tmp_path, "lib.csv", "name,x,y,z\na,0,0,0\na,nan,0,0\n")
-    with pytest.raises(LibraryFileError) as caught:
-        build_library(user_patterns, path)
+    with pytest.raises(PatternFileError) as caught:
+        load_patterns(path)
     assert str(caught.value) == (
         '%s: line 2, pattern "a": Pattern samples must be finite and within [-1, 1]' % path)
 
 
-def test_own_patterns_follow_the_library_catalogue(tmp_path, user_patterns):
-    bounce = user_patterns.catalogue()[0]
-    copy = {"name": "bounce", "description": bounce["description"],
-            "samples": [list(user_patterns.bounce(pip).as_tuple()) for pip in range(64)]}
-    patterns = [{"name": "zeta", "description": "Last letter", "samples": ramp(96, 3)},
-                copy,
-                {"name": "alpha", "samples": ramp(10, 1)}]
-    path = write(tmp_path, "lib.json", json.dumps(patterns))
-    library, own, copies = build_library(user_patterns, path)
-    assert copies == ["bounce"]
-    assert [(r["name"], r["period_pips"], r["dimensions"]) for r, _pattern in own] == [
-        ("zeta", 96, 3), ("alpha", 10, 1)]
-    assert [pattern.name for _record, pattern in own] == ["zeta", "alpha"]
-    assert len(library.catalogue()) == len(user_patterns.catalogue()) + 2
-
-
-def test_a_refused_library_leaves_the_old_gallery(tmp_path, user_patterns):
-    out = str(tmp_path / "gallery")
-    write_gallery(out)
-    page = output_file(out)
-    before = open(page, "rb").read()
-    bad = write(tmp_path, "lib.json", json.dumps([{"name": "x", "samples": [[math.inf, 0, 0]]}]))
-    with pytest.raises(LibraryFileError):
-        write_gallery(out, library=bad)
-    assert open(page, "rb").read() == before
-    assert sorted(p.name for p in (tmp_path / "gallery").iterdir()) == ["index.html"]
+@pytest.mark.parametrize("form", ["json", "csv"])
+def test_round_trip_keeps_every_value_and_description(tmp_path, module, form):
+    # A quoted line break, a comma and a quote in a description, and values
+    # that need every digit.
+    patterns = [module.SampledPattern("wobble", 'Wobbles, "a"\nthen\r\nrests',
+                                             [[1 / 3, -2 / 7, 0.1], [0.0, 1.0, -1.0]]),
+                module.SampledPattern("still", "", [[0, 0, 0]])]
+    path = str(tmp_path / ("mine." + form))
+    save_patterns(path, patterns)
+    library = load_patterns(path)
+    own = library.catalogue()[len(module.catalogue()):]
+    assert [(r["name"], r["description"]) for r in own] == [
+        (p.name, p.description) for p in patterns]
+    for pattern in patterns:
+        assert [library.sample(pattern.name, pip).as_tuple() for pip in range(2)] == [
+            pattern.sample(pip).as_tuple() for pip in range(2)]
+    # A library saves its own patterns, again the same bytes.
+    again = str(tmp_path / ("again." + form))
+    save_patterns(again, library)
+    assert open(again, "rb").read() == open(path, "rb").read()
