@@ -8,10 +8,10 @@ sACN, or OSC addresses. The tempo is fixed, tapped, MIDI clock or Ableton
 Link; every frame's pip comes from that clock.
 
 From Python: `load_rig(path)`, a clock (`TempoClock`, `MidiClock`,
-`LinkClock`) and `Show(rig, clock, pulsework.sample)`, then `show.frame()`
+`LinkClock`, from pulsework_motion, re-exported here) and `Show(rig, clock, pulsework.sample)`, then `show.frame()`
 or `show.start()` and `show.close()`.
 """
-from .clock import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
+from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
 from .rig import Rig, RigError, load_rig
 from .show import Show
 

@@ -1,14 +1,18 @@
 """Command line: pulsework-live RIG.toml, until q or Ctrl-C."""
 import argparse
 import dataclasses
+import importlib.util
 import signal
 import sys
 import time
 
-from .rig import MAX_BPM, MIN_BPM, RigError, load_rig
+from pulsework_motion.clock import MAX_BPM, MIN_BPM
 
 PROGRAM = "pulsework-live"
 VIEW_SECONDS = 0.2
+# What the live extra installs, by the name each is imported under.
+LIVE_MODULES = ("rich", "stupidArtnet", "sacn", "pythonosc") + (
+    ("tomli",) if sys.version_info < (3, 11) else ())
 
 
 class LiveError(Exception):
@@ -59,13 +63,18 @@ def patterns(library_path):
 
     if not library_path:
         return pulsework.catalogue(), pulsework.sample
-    from pulsework_gallery.library_file import LibraryFileError, build_library
+    from pulsework_motion import PatternFileError, load_patterns
 
     try:
-        library, _own, _copies = build_library(pulsework, library_path)
-    except LibraryFileError as error:
+        library = load_patterns(library_path)
+    except PatternFileError as error:
         raise LiveError(str(error)) from None
     return library.catalogue(), library.sample
+
+
+def missing_modules():
+    """The modules of the live extra that cannot be imported here."""
+    return [name for name in LIVE_MODULES if importlib.util.find_spec(name) is None]
 
 
 def apply_options(rig, args):
@@ -82,7 +91,7 @@ def apply_options(rig, args):
 
 def make_clock(tempo, now):
     """(clock, closer, label of the MIDI port)."""
-    from .clock import LinkClock, MidiClock, TempoClock
+    from pulsework_motion import LinkClock, MidiClock, TempoClock
 
     if tempo.source == "fixed":
         return TempoClock(tempo.bpm, now), None, ""
@@ -145,6 +154,13 @@ def describe(rig):
 
 def main(argv=None):
     args = parser().parse_args(argv)
+    missing = missing_modules()
+    if missing:
+        print('%s: error: needs the live extra (%s missing): python -m pip install "pulsework[live]"'
+              % (PROGRAM, ", ".join(missing)), file=sys.stderr)
+        return 1
+    from .rig import RigError, load_rig
+
     try:
         catalogue, sample = patterns(args.library)
         rig = apply_options(load_rig(args.rig, catalogue), args)

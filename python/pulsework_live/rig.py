@@ -11,7 +11,10 @@ import ipaddress
 import math
 import re
 from dataclasses import dataclass
-from fractions import Fraction
+
+from pulsework_motion import Shaping, ShapingError
+from pulsework_motion.clock import MAX_BPM, MIN_BPM
+from pulsework_motion.shaping import parse_speed  # noqa: F401 (re-exported)
 
 try:
     import tomllib
@@ -21,8 +24,6 @@ except ImportError:  # CPython before 3.11
 DEFAULT_FPS = 44
 DMX_CHANNELS = 512
 MAX_FIXTURES = 4096
-MAX_SPEED = 64
-MIN_BPM, MAX_BPM = 20.0, 300.0
 TEMPO_SOURCES = ("fixed", "midi", "link")
 EXIT_MODES = ("blackout", "home")
 PROTOCOLS = ("artnet", "sacn", "osc")
@@ -35,6 +36,9 @@ THIRD_CHANNEL_ROLES = ("zoom", "dimmer", "focus")
 OSC_AXES = ("x", "y", "z")
 AXES = {"x": 0, "y": 1, "z": 2}
 OSC_ADDRESS = re.compile(r"^/[!-~]*$")
+# What a group may say about how it moves (pulsework_motion's shaping).
+SHAPING_KEYS = ("size", "centre", "speed", "spread", "reverse", "wings", "blocks", "pingpong",
+                "rotation", "fade_in")
 
 
 class RigError(ValueError):
@@ -74,16 +78,14 @@ class Output:
 
 @dataclass(frozen=True)
 class Group:
+    """A group of fixtures playing one pattern: fixture i is copy i of the
+    group's shaping (pulsework_motion.Shaping)."""
     name: str
     index: int
     pattern: str
     period: int
     fixtures: int
-    size: float
-    speed: Fraction
-    spread: Fraction
-    reverse: bool
-    wings: bool
+    shaping: Shaping
     output: str
     universe: int
     address: int
@@ -94,6 +96,14 @@ class Group:
     @property
     def is_dmx(self):
         return bool(self.footprint)
+
+    @property
+    def speed(self):
+        return self.shaping.speed
+
+    @property
+    def spread(self):
+        return self.shaping.spread
 
 
 @dataclass(frozen=True)
@@ -138,19 +148,6 @@ def load_rig(path, patterns=None):
         import pulsework
         patterns = pulsework.catalogue()
     return _Reader(path, {record["name"]: record for record in patterns}).rig(document)
-
-
-def parse_speed(value):
-    """A speed as a Fraction: a number (2, 0.5) or a text "p/q" ("3/4")."""
-    if isinstance(value, bool):
-        raise ValueError
-    if isinstance(value, float) and not math.isfinite(value):
-        raise ValueError
-    if isinstance(value, (int, float)):
-        return Fraction(str(value)) if isinstance(value, float) else Fraction(value)
-    if isinstance(value, str) and re.fullmatch(r"\s*\d+(\.\d+)?\s*(/\s*\d+\s*)?", value):
-        return Fraction(value.replace(" ", ""))
-    raise ValueError
 
 
 class _Table:
@@ -303,25 +300,11 @@ class _Reader:
                        % (_show(pattern), hint))
         period = self.records[pattern]["period_pips"]
         fixtures = table.integer("fixtures", 1, MAX_FIXTURES, 1)
-        size = table.number("size", 0, 1, 1.0, what="an amplitude")
-        speed_value = table.take("speed", 1)
-        try:
-            speed = parse_speed(speed_value)
-        except (ValueError, ZeroDivisionError):
-            speed = None
-        if speed is None or not 0 < speed <= MAX_SPEED:
-            table.fail("speed", 'must be a number above 0 and at most %d, or a fraction such as '
-                       '"1/2" or "3/4", found %s' % (MAX_SPEED, _show(speed_value)))
-        spread = table.number("spread", -36000, 36000, 0, what="an angle in degrees")
-        reverse = table.boolean("reverse")
-        wings = table.boolean("wings")
+        shaping = self.shaping(table)
         output = self.group_output(table, outputs)
-        known = ["name", "pattern", "fixtures", "size", "speed", "spread", "reverse", "wings",
-                 "output"]
+        known = ["name", "pattern", "fixtures", "output"] + list(SHAPING_KEYS)
         fields = dict(name=name, index=index, pattern=pattern, period=period, fixtures=fixtures,
-                      size=float(size), speed=speed, spread=Fraction(str(spread)) if isinstance(
-                          spread, float) else Fraction(spread), reverse=reverse, wings=wings,
-                      output=output.name)
+                      shaping=shaping, output=output.name)
         if output.protocol == "osc":
             fields.update(self.osc_mapping(table, fixtures))
             known.append("osc")
@@ -330,6 +313,38 @@ class _Reader:
             known += ["universe", "address", "footprint", "pan", "tilt"] + list(THIRD_CHANNEL_ROLES)
         table.done(known)
         return Group(**fields)
+
+    def shaping(self, table):
+        """The group's Shaping: size (0 to 1, or [x, y, z]), centre, speed,
+        spread, reverse, wings, blocks, ping-pong, rotation and a fade in
+        (beats from the show's start)."""
+        values = {}
+        size = table.take("size", 1.0)
+        sizes = size if isinstance(size, list) else [size]
+        if not (1 <= len(sizes) <= 3 and all(
+                _is_number(v) and 0 <= v <= 1 for v in sizes)):
+            table.fail("size", "must be an amplitude from 0 to 1, or [x, y, z] of them, found %s"
+                       % _show(size))
+        values["size"] = size
+        centre = table.take("centre", [0.0])
+        if not (isinstance(centre, list) and 1 <= len(centre) <= 3 and all(
+                _is_number(v) and -1 <= v <= 1 for v in centre)):
+            table.fail("centre", "must be [x, y, z] (or [x, y]), each from -1 to 1, found %s"
+                       % _show(centre))
+        values["centre"] = centre
+        values["speed"] = table.take("speed", 1)
+        values["spread"] = table.number("spread", -36000, 36000, 0, what="an angle in degrees")
+        for flag in ("reverse", "wings", "pingpong"):
+            values[flag] = table.boolean(flag)
+        values["blocks"] = table.integer("blocks", 1, MAX_FIXTURES, 1)
+        values["rotation"] = table.number("rotation", -36000, 36000, 0, what="an angle in degrees")
+        values["fade_in"] = table.number("fade_in", 0, 100000, 0, what="a number of beats")
+        if values["fade_in"]:
+            values["start"] = 0
+        try:
+            return Shaping(**values)
+        except ShapingError as error:
+            table.fail(error.field, "%s, found %s" % (error.rule, _show(error.value)))
 
     def group_output(self, table, outputs):
         if len(outputs) == 1:
@@ -428,9 +443,9 @@ class _Reader:
         if not OSC_ADDRESS.match(address) or " " in address or "#" in address:
             table.fail(key, "an OSC address starts with / and has no spaces or #, found %s"
                        % _show(address))
-        try:
-            address.format(n=1)
-        except (KeyError, IndexError, ValueError):
+        # Only the literal {n} is a placeholder, replaced as text: a format
+        # such as {n:900000000} would cost its width in memory per fixture.
+        if "{" in address.replace("{n}", "") or "}" in address.replace("{n}", ""):
             table.fail(key, "the only placeholder is {n}, the fixture's number, found %s"
                        % _show(address))
         return address
@@ -454,6 +469,10 @@ class _Reader:
                                 "output \"%s\" is also driven by group %s"
                                 % (self.path, _place("group", group.name, group.index), base + c,
                                    group.universe, group.output, _show(other.name)))
+
+
+def _is_number(value):
+    return isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value)
 
 
 def _check_host(table, host):

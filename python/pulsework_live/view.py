@@ -10,7 +10,7 @@ import os
 import select
 import sys
 
-from .clock import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
+from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
 
 NUDGE_PIPS = 2
 BEATS_PER_BAR = 4
@@ -116,10 +116,13 @@ def render(show, now, controls=None, midi_port=""):
                           else "left")
     for writer in show.writers:
         group = writer.group
-        flags = "".join((" rev" if group.reverse else "", " wings" if group.wings else ""))
+        shaping = group.shaping
+        flags = "".join(" " + word for word, on in (
+            ("rev", shaping.reverse), ("wings", shaping.wings), ("ping-pong", shaping.pingpong),
+            ("blocks %d" % shaping.blocks, shaping.blocks > 1)) if on)
         phase = ""
         if pip is not None:
-            fraction = writer.motion.pattern_pip(pip) / group.period
+            fraction = writer.motion.pattern_pips(pip)[0] / group.period
             phase = "%s %3.0f %%" % (_phase_bar(fraction), fraction * 100)
         where = group.output + (" u%d" % group.universe if group.is_dmx else "")
         groups.add_row(group.name, group.pattern, str(group.fixtures), _speed_text(group.speed),

@@ -1,17 +1,7 @@
-import os
 import socket
-import sys
 import textwrap
 
 import pytest
-
-# The installed package when there is one (CI installs the wheel); else the
-# source tree, for the quick development loop with PYTHONPATH=build.
-try:
-    import pulsework_live  # noqa: F401
-except ImportError:
-    here = os.path.dirname(__file__)
-    sys.path.insert(0, os.path.abspath(os.path.join(here, "..", "..", "..", "python")))
 
 RECEIVE_SECONDS = 10.0
 

@@ -5,7 +5,7 @@ import time
 import mido
 import pytest
 
-from pulsework_live.clock import LinkClock, MidiClock, TempoClock
+from pulsework_motion.clock import LinkClock, MidiClock, TempoClock
 
 PIPS_PER_SECOND_AT_120 = 128.0
 

@@ -4,6 +4,7 @@ from fractions import Fraction
 import pytest
 
 from pulsework_live.rig import RigError, load_rig, parse_speed
+from pulsework_motion import Shaping
 
 OUTPUT = """
 [[output]]
@@ -28,8 +29,8 @@ def test_defaults_and_the_mapping(write_rig):
     (output,) = rig.outputs
     assert (output.host, output.port) == ("127.0.0.1", 6454)
     (group,) = rig.groups
-    assert (group.period, group.size, group.speed, group.spread, group.universe, group.address,
-            group.footprint) == (64 * 4, 1.0, 1, 0, 0, 1, 3)
+    assert (group.period, group.shaping, group.universe, group.address,
+            group.footprint) == (64 * 4, Shaping(), 0, 1, 3)
     pan, tilt = group.channels
     assert (pan.role, pan.axis, pan.channel, pan.fine, pan.low, pan.high) == ("pan", 0, 1, 2,
                                                                              0.0, 1.0)
@@ -42,7 +43,7 @@ def test_the_example_rig_loads():
     here = os.path.dirname(__file__)
     rig = load_rig(os.path.join(here, "..", "..", "..", "examples", "rig.toml"))
     assert [group.pattern for group in rig.groups] == ["helix", "lfo_breathe"]
-    assert rig.groups[0].speed == Fraction(1, 2) and rig.groups[0].wings
+    assert rig.groups[0].speed == Fraction(1, 2) and rig.groups[0].shaping.wings
 
 
 @pytest.mark.parametrize("text, speed", [
@@ -90,7 +91,7 @@ FAULTS = [
      'group "spots" (group 1), key "speed": must be a number above 0 and at most 64, or a '
      'fraction such as "1/2" or "3/4", found 0'),
     (OUTPUT + GROUP + "size = 1.5\n",
-     'group "spots" (group 1), key "size": must be an amplitude from 0 to 1, found 1.5'),
+     'group "spots" (group 1), key "size": must be an amplitude from 0 to 1, or [x, y, z] of them, found 1.5'),
     (OUTPUT + GROUP + "wings = 2\n",
      'group "spots" (group 1), key "wings": must be true or false, found 2'),
     (OUTPUT + GROUP + "adress = 3\n",

@@ -109,34 +109,34 @@ def osc_messages(datagrams):
 
 
 def fixture_offsets(module, group, pip):
-    """Each fixture's (x, y, z) and whether it is on the mirrored wing."""
+    """Each fixture's (x, y, z): its place in the spread (the two wings
+    sharing places, mirrored about the centre), its lag, and the pattern there."""
+    shaping = group.shaping
     count, period = group.fixtures, group.period
-    share = (count + 1) // 2 if group.wings else count
+    share = (count + 1) // 2 if shaping.wings else count
     result = []
     for i in range(count):
-        place = min(i, count - 1 - i) if group.wings else i
-        lag = math.floor(Fraction(group.spread) * place * period / (share * 360) + Fraction(1, 2))
-        time = math.floor(pip * group.speed)
-        pattern_pip = (-(time - lag) if group.reverse else time - lag) % period
-        result.append((module.sample(group.pattern, pattern_pip).as_tuple(),
-                       group.wings and i > count - 1 - i))
+        place = min(i, count - 1 - i) if shaping.wings else i
+        lag = round(Fraction(shaping.spread) * place * period / (share * 360))
+        time = math.floor(pip * shaping.speed)
+        pattern_pip = (-(time - lag) if shaping.reverse else time - lag) % period
+        result.append(module.sample(group.pattern, pattern_pip).as_tuple())
     return result
 
 
-def mapped(channel, size, offset, mirrored):
+def mapped(channel, size, offset):
     value = offset[channel.axis] * size
     if channel.invert:
-        value = -value
-    if mirrored and channel.axis == 0:
         value = -value
     return channel.low + (channel.high - channel.low) * (value + 1) / 2
 
 
 def check_dmx(module, group, pip, data):
-    for i, (offset, mirrored) in enumerate(fixture_offsets(module, group, pip)):
+    size = group.shaping.size[0]
+    for i, offset in enumerate(fixture_offsets(module, group, pip)):
         base = group.address - 1 + i * group.footprint
         for channel in group.channels:
-            fraction = mapped(channel, group.size, offset, mirrored)
+            fraction = mapped(channel, size, offset)
             if channel.fine:
                 got = data[base + channel.channel - 1] * 256 + data[base + channel.fine - 1]
                 want = fraction * 65535
@@ -147,12 +147,12 @@ def check_dmx(module, group, pip, data):
 
 def check_osc(module, group, pip, messages):
     expected = []
-    for i, (offset, mirrored) in enumerate(fixture_offsets(module, group, pip)):
+    size = group.shaping.size[0]
+    for i, offset in enumerate(fixture_offsets(module, group, pip)):
         for channel in group.channels:
             expected.append(("/layer%d/%s" % (i + 1, channel.role),
-                             [mapped(channel, group.size, offset, mirrored)]))
-        x, y, z = (group.size * v for v in offset)
-        expected.append(("/layer%d/xyz" % (i + 1), [-x if mirrored else x, y, z]))
+                             [mapped(channel, size, offset)]))
+        expected.append(("/layer%d/xyz" % (i + 1), [size * v for v in offset]))
     assert [address for address, _ in messages] == [address for address, _ in expected]
     for (_, got), (_, want) in zip(messages, expected):
         assert got == pytest.approx(want, abs=1e-6)  # OSC floats are 32-bit
