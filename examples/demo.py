@@ -2,6 +2,7 @@
 
     python examples/demo.py [pattern ...]
 """
+import difflib
 import sys
 
 import pulsework
@@ -9,8 +10,8 @@ import pulsework
 STEPS_PER_BEAT = 8  # thirty-second notes
 
 
-def table(name, beats):
-    record = next(r for r in pulsework.catalogue() if r["name"] == name)
+def table(record, beats):
+    name = record["name"]
     period_beats = record["period_pips"] / pulsework.PIPS_PER_BEAT
     print("%s: %s (loops every %g beat%s, %dD)" % (
         name, record["description"], period_beats, "" if period_beats == 1 else "s",
@@ -26,11 +27,21 @@ def table(name, beats):
 
 def main(names):
     names = names or ["bounce", "circle", "flam", "helix"]
-    print("pulsework: %d patterns, %d pips to a beat\n" % (
-        len(pulsework.catalogue()), pulsework.PIPS_PER_BEAT))
+    records = {record["name"]: record for record in pulsework.catalogue()}
+    unknown = [name for name in names if name not in records]
+    if unknown:
+        for name in unknown:
+            close = difflib.get_close_matches(name, list(records), n=3)
+            hint = " (did you mean %s?)" % " or ".join(close) if close else ""
+            print("demo.py: error: no pattern named %r%s" % (name, hint), file=sys.stderr)
+        print("demo.py: the %d names are listed by pulsework.catalogue()" % len(records),
+              file=sys.stderr)
+        return 1
+    print("pulsework: %d patterns, %d pips to a beat\n" % (len(records), pulsework.PIPS_PER_BEAT))
     for name in names:
-        table(name, beats=1)
+        table(records[name], beats=1)
+    return 0
 
 
 if __name__ == "__main__":
-    main(sys.argv[1:])
+    sys.exit(main(sys.argv[1:]))
