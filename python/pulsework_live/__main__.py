@@ -10,8 +10,9 @@ from pulsework_motion.clock import MAX_BPM, MIN_BPM
 
 PROGRAM = "pulsework-live"
 VIEW_SECONDS = 0.2
+REMOTE_PORT = 8080
 # What the live extra installs, by the name each is imported under.
-LIVE_MODULES = ("rich", "stupidArtnet", "sacn", "pythonosc") + (
+LIVE_MODULES = ("rich", "stupidArtnet", "sacn", "pythonosc", "websockets") + (
     ("tomli",) if sys.version_info < (3, 11) else ())
 
 
@@ -29,6 +30,22 @@ def _number(low, high, what):
             raise argparse.ArgumentTypeError("%s must be from %g to %g" % (what, low, high))
         return value
     return convert
+
+
+def _listen(text):
+    """[HOST:]PORT, on 127.0.0.1 unless a host is given: (host, port)."""
+    host, _, port = text.rpartition(":")
+    host = host.strip("[]") or "127.0.0.1"
+    if not port.isdigit() or not 0 <= int(port) <= 65535:
+        raise argparse.ArgumentTypeError("must be a port from 0 to 65535, or HOST:PORT, "
+                                         "found %r" % text)
+    return host, int(port)
+
+
+def _port(text):
+    if not text.isdigit() or not 0 <= int(text) <= 65535:
+        raise argparse.ArgumentTypeError("must be a port from 0 to 65535, found %r" % text)
+    return int(text)
 
 
 def parser():
@@ -50,6 +67,16 @@ def parser():
                    help="the MIDI input to follow (part of its name)")
     p.add_argument("--duration", type=_number(0, 1e9, "the duration"), metavar="SECONDS",
                    help="stop after this many seconds")
+    p.add_argument("--osc-in", type=_listen, metavar="[HOST:]PORT",
+                   help="take /pulsework/cue, tap, tempo, size, speed and blackout over OSC "
+                        "on this port (of 127.0.0.1 unless a host is given)")
+    p.add_argument("--remote", type=_port, nargs="?", const=REMOTE_PORT, metavar="PORT",
+                   help="serve the web remote on this port (default %d)" % REMOTE_PORT)
+    p.add_argument("--remote-host", default="127.0.0.1", metavar="HOST",
+                   help="the interface the remote listens on (default 127.0.0.1, this machine "
+                        "alone; 0.0.0.0 for every interface)")
+    p.add_argument("--remote-pin", default="", metavar="PIN",
+                   help="the PIN the remote's page must give (at least 4 characters)")
     p.add_argument("--no-view", action="store_true",
                    help="no live view: print a line when it starts and when it stops")
     p.add_argument("--check", action="store_true",
@@ -103,30 +130,34 @@ def make_clock(tempo, now):
                             ) from None
         return clock, clock.close, ""
     clock = MidiClock()
-    port = open_midi_input(tempo, lambda message: clock.feed(message, time.monotonic()))
+    port = open_midi_input(tempo.midi_port, tempo.midi_virtual,
+                           lambda message: clock.feed(message, time.monotonic()))
     return clock, port.close, port.name
 
 
-def open_midi_input(tempo, callback):
+def open_midi_input(port, virtual, callback, what="clock", name=PROGRAM):
+    """A mido input (part of its name, or a virtual input `name`) that calls
+    `callback` with each message; `what` it is for, in messages."""
     try:
         import mido
         names = mido.get_input_names()
     except ImportError as error:
-        raise LiveError("MIDI clock needs mido and python-rtmidi (%s): "
-                        'python -m pip install "pulsework[live]" python-rtmidi' % error) from None
+        raise LiveError("MIDI %s needs mido and python-rtmidi (%s): "
+                        'python -m pip install "pulsework[live]" python-rtmidi'
+                        % (what, error)) from None
     except Exception as error:  # the MIDI system itself refused (rtmidi's own error types)
-        raise LiveError("no MIDI system to read clock from: %s" % error) from None
-    if tempo.midi_virtual:
+        raise LiveError("no MIDI system to read %s from: %s" % (what, error)) from None
+    if virtual:
         try:
-            return mido.open_input(PROGRAM, virtual=True, callback=callback)
+            return mido.open_input(name, virtual=True, callback=callback)
         except Exception as error:
             raise LiveError("cannot open a virtual MIDI input: %s" % error) from None
-    wanted = tempo.midi_port.lower()
+    wanted = port.lower()
     matches = [name for name in names if wanted in name.lower()]
     if not matches:
         available = ", ".join('"%s"' % name for name in names) or "none"
         raise LiveError("no MIDI input%s (inputs: %s)"
-                        % (' named like "%s"' % tempo.midi_port if wanted else "", available))
+                        % (' named like "%s"' % port if wanted else "", available))
     return mido.open_input(matches[0], callback=callback)
 
 
@@ -149,6 +180,10 @@ def describe(rig):
         lines.append("  %s: %s x%d -> %s (%s), %s"
                      % (group.name, group.pattern, group.fixtures, output.name, output.protocol,
                         where))
+    from .control import describe_midi
+    from .cues import describe_cues
+
+    lines += describe_cues(rig) + describe_midi(rig)
     return "\n".join(lines)
 
 
@@ -167,6 +202,10 @@ def main(argv=None):
     except (RigError, LiveError) as error:
         print("%s: error: %s" % (PROGRAM, error), file=sys.stderr)
         return 1
+    if args.remote_pin and len(args.remote_pin) < 4:
+        print("%s: error: the remote's PIN must have at least 4 characters" % PROGRAM,
+              file=sys.stderr)
+        return 1
     if args.check:
         print(describe(rig))
         return 0
@@ -174,19 +213,29 @@ def main(argv=None):
 
 
 def run(rig, sample, args):
+    from . import control
     from .show import Show
 
     closers = []
+    show = None
+    remote = (args.remote_host, args.remote, args.remote_pin) if args.remote is not None else None
     try:
         clock, closer, midi_port = make_clock(rig.tempo, time.monotonic())
         if closer:
             closers.append(closer)
         show = Show(rig, clock, sample)
+        # Played live: cues, the masters, a MIDI controller, OSC in, the remote.
+        commands, inputs, listening = control.start(show, sample, _open_controller,
+                                                    args.osc_in, remote)
     except (LiveError, OSError) as error:
+        if show is not None:
+            show.close()
         for closer in closers:
             closer()
         print("%s: error: %s" % (PROGRAM, error), file=sys.stderr)
         return 1
+    for line in listening:
+        print("%s: %s" % (PROGRAM, line), flush=True)
 
     def terminate(_signum, _frame):
         raise KeyboardInterrupt
@@ -197,13 +246,15 @@ def run(rig, sample, args):
         show.start()
         if args.no_view or not sys.stdout.isatty():
             print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)
-            _wait(show, args.duration, started)
+            _wait(show, args.duration, started, commands)
         else:
-            _live_view(show, args.duration, started, midi_port)
+            _live_view(show, args.duration, started, midi_port, commands)
     except KeyboardInterrupt:
         pass
     finally:
         signal.signal(signal.SIGTERM, previous)
+        for closer in reversed(inputs):
+            closer()
         show.close()
         for closer in closers:
             closer()
@@ -218,19 +269,27 @@ def run(rig, sample, args):
     return 1 if failing else 0
 
 
-def _wait(show, duration, started):
+def _open_controller(port, virtual, callback):
+    return open_midi_input(port, virtual, callback, "control", PROGRAM + " control")
+
+
+def _wait(show, duration, started, commands):
+    said = commands.count
     while show.running:
         if duration is not None and time.monotonic() - started >= duration:
             return
         time.sleep(0.05)
+        if commands.count != said:   # what the controls did, a line each
+            said = commands.count
+            print("%s: %s" % (PROGRAM, commands.message), flush=True)
 
 
-def _live_view(show, duration, started, midi_port):
+def _live_view(show, duration, started, midi_port, commands):
     from rich.live import Live
 
     from .view import Controls, Keys, render
 
-    controls = Controls(show)
+    controls = Controls(show, commands)
     # The view is drawn from this thread only, a few times a second; the
     # frame thread waits at most a millisecond for the interpreter.
     sys.setswitchinterval(0.001)

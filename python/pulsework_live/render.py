@@ -38,6 +38,7 @@ class DmxWriter:
         self.motion = group_motion(group, sample)
         self.group = group
         self._home = [(0.0, 0.0, 0.0)] * group.fixtures
+        self.positions = self._home   # what the last frame sent (the remote draws it)
         coarse, fine = [], []
         for channel in group.channels:
             middle, half = _scale(channel, 65535.0 if channel.fine else 255.0)
@@ -52,7 +53,8 @@ class DmxWriter:
         self._coarse, self._fine = coarse, fine
 
     def write(self, pip, buffer):
-        self._write(self.motion.positions(pip), buffer)
+        self.positions = self.motion.positions(pip)
+        self._write(self.positions, buffer)
 
     def write_home(self, buffer):
         self._write(self._home, buffer)
@@ -75,6 +77,7 @@ class OscWriter:
         self.motion = group_motion(group, sample)
         self.group = group
         self._home = [(0.0, 0.0, 0.0)] * group.fixtures
+        self.positions = self._home   # what the last frame sent (the remote draws it)
         self._slots = []
         for fixture in range(group.fixtures):
             number = str(fixture + 1)
@@ -84,7 +87,8 @@ class OscWriter:
             self._slots.append((values, xyz))
 
     def messages(self, pip):
-        return self._messages(self.motion.positions(pip))
+        self.positions = self.motion.positions(pip)
+        return self._messages(self.positions)
 
     def home_messages(self):
         return self._messages(self._home)

@@ -122,6 +122,11 @@ class Rig:
     tempo: Tempo
     outputs: tuple
     groups: tuple
+    # Playing it live: the cues (cues.Cue), the one the show starts in, the
+    # MIDI controller's map (control.MidiMap).
+    cues: tuple = ()
+    start_cue: str = ""
+    midi: object = None
 
     def output(self, name):
         return next(output for output in self.outputs if output.name == name)
@@ -226,9 +231,16 @@ class _Reader:
         tempo = self.tempo(_Table(self.path, "[tempo]", top.table("tempo") or {}))
         outputs = self.outputs(top.take("output", required=True))
         groups = self.groups(top.take("group", required=True), outputs)
-        top.done(("rig", "tempo", "output", "group"))
+        # Cues and the MIDI controller: their own modules read their tables.
+        from .control import read_midi
+        from .cues import read_cues
+
+        cues, start_cue = read_cues(self, top, groups)
+        midi = read_midi(self, top, cues)
+        top.done(("rig", "tempo", "output", "group", "cues", "cue", "midi"))
         self.check_overlaps(groups)
-        return Rig(self.path, float(fps), on_exit, tempo, tuple(outputs), tuple(groups))
+        return Rig(self.path, float(fps), on_exit, tempo, tuple(outputs), tuple(groups),
+                   cues, start_cue, midi)
 
     def tempo(self, table):
         source = table.text("source", "fixed", choices=TEMPO_SOURCES)
@@ -292,13 +304,7 @@ class _Reader:
 
     def group(self, table, index, outputs):
         name = table.text("name", "group %d" % (index + 1))
-        pattern = table.text("pattern", required=True)
-        if pattern not in self.records:
-            close = difflib.get_close_matches(pattern, list(self.records), n=3)
-            hint = " (did you mean %s?)" % " or ".join('"%s"' % c for c in close) if close else ""
-            table.fail("pattern", "unknown pattern %s: not in the catalogue or a --library file%s"
-                       % (_show(pattern), hint))
-        period = self.records[pattern]["period_pips"]
+        pattern, period = self.pattern(table)
         fixtures = table.integer("fixtures", 1, MAX_FIXTURES, 1)
         shaping = self.shaping(table)
         output = self.group_output(table, outputs)
@@ -313,6 +319,16 @@ class _Reader:
             known += ["universe", "address", "footprint", "pan", "tilt"] + list(THIRD_CHANNEL_ROLES)
         table.done(known)
         return Group(**fields)
+
+    def pattern(self, table):
+        """(name, period in pips) of the table's pattern, a catalogue or --library name."""
+        pattern = table.text("pattern", required=True)
+        if pattern not in self.records:
+            close = difflib.get_close_matches(pattern, list(self.records), n=3)
+            hint = " (did you mean %s?)" % " or ".join('"%s"' % c for c in close) if close else ""
+            table.fail("pattern", "unknown pattern %s: not in the catalogue or a --library file%s"
+                       % (_show(pattern), hint))
+        return pattern, self.records[pattern]["period_pips"]
 
     def shaping(self, table):
         """The group's Shaping: size (0 to 1, or [x, y, z]), centre, speed,

@@ -80,6 +80,10 @@ class Show:
         self.writers = [writer for writer, _buffer in self.dmx] + [
             writer for writers in self.osc.values() for writer in writers]
         self.senders = senders if senders is not None else self._make_senders()
+        # Played live: a cues.Director (cues, masters, blackout) sets itself
+        # here; watchers are called with the pip after each frame is sent.
+        self.director = None
+        self.watchers = []
 
     def _make_senders(self):
         senders = {}
@@ -116,9 +120,16 @@ class Show:
     def frame(self, now=None):
         """Render and send the frame of the moment `now`; its pip."""
         now = self.now() if now is None else now
-        pip = math.floor(self.clock.position(now))
-        self.send(self.render(pip))
+        director = self.director
+        if director is None:
+            pip = math.floor(self.clock.position(now))
+            self.send(self.render(pip))
+        else:
+            pip = director.begin(self.clock, now)
+            self.send(self.still_frame(home=False) if director.blackout else self.render(pip))
         self.pip = pip
+        for watcher in self.watchers:
+            watcher(pip)
         return pip
 
     # The frame loop, in a thread of its own.
@@ -182,8 +193,13 @@ class Show:
                 sender.close()
 
     def exit_frame(self):
+        return self.still_frame(home=self.rig.on_exit == "home")
+
+    def still_frame(self, home):
+        """Every DMX channel of the rig at 0, or with `home` each mapped
+        channel at its middle; the OSC messages, home either way."""
         for writer, buffer in self.dmx:
-            if self.rig.on_exit == "home":
+            if home:
                 writer.write_home(buffer)
             else:
                 buffer[:] = bytes(len(buffer))

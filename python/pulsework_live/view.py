@@ -2,56 +2,55 @@
 
 The view shows the tempo and where it comes from, the bar and beat, each
 group's pattern and where it is in its cycle, the frame rate, late frames
-and timing, and each output's state. Keys: space or t taps the tempo, + and
-- change it by one BPM, p pauses and resumes, the left and right arrows (or
-, and .) nudge the show back or on by two pips, and q quits.
+and timing, the cues (which is playing, which is pending and when) and the
+masters, and each output's state. Keys: space or t taps the tempo, + and -
+change it by one BPM, p pauses and resumes, the left and right arrows (or ,
+and .) nudge the show back or on by two pips, 1 to 9 (and 0 for 10) fire a
+cue, b blacks out and back, and q quits. Keys act through the same commands
+as MIDI, OSC and the remote (control.Commands).
 """
 import os
 import select
 import sys
 
-from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
+from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock
+from pulsework_motion.clock import BEATS_PER_BAR
 
-NUDGE_PIPS = 2
-BEATS_PER_BAR = 4
-KEY_HELP = "space/t tap · +/- tempo · p pause · ←/→ nudge · q quit"
+from .control import NUDGE_PIPS, Commands
+
+KEY_HELP = "space/t tap · +/- tempo · p pause · ←/→ nudge · 1-9 cue · b blackout · q quit"
 
 
 class Controls:
-    """What the keys do to the show's clock; a word on what happened."""
+    """What the keys do, through the show's commands; `message` says what
+    the last command (from any control) did."""
 
-    def __init__(self, show):
+    def __init__(self, show, commands=None):
         self.show = show
-        self.message = ""
+        self.commands = commands or Commands(show)
+
+    @property
+    def message(self):
+        return self.commands.message
 
     def key(self, key, now):
         """Act on one key; False when it asks to quit."""
-        clock = self.show.clock
+        commands = self.commands
         if key in ("q", "Q", "\x03"):
             return False
         if key in (" ", "t", "T"):
-            if clock.tap(now):
-                self.message = "tap: %.1f BPM" % clock.bpm
-            else:
-                self.message = "the tempo follows %s; taps are not taken" % _source_name(clock)
+            commands.tap(now=now)
         elif key in ("+", "=", "-", "_"):
-            if isinstance(clock, (TempoClock, LinkClock)):
-                clock.set_bpm(round(clock.bpm) + (1 if key in "+=" else -1), now)
-                self.message = "tempo: %.1f BPM" % clock.bpm
-            else:
-                self.message = "the tempo follows %s" % _source_name(clock)
+            commands.step_tempo(1 if key in "+=" else -1, now=now)
         elif key in ("p", "P"):
-            clock.toggle_pause(now)
-            self.message = "paused" if clock.paused else "playing"
+            commands.pause(now=now)
         elif key in ("left", ",", "<", "right", ".", ">"):
-            pips = NUDGE_PIPS if key in ("right", ".", ">") else -NUDGE_PIPS
-            clock.nudge(pips, now)
-            self.message = "nudged %+d pips" % pips
+            commands.nudge(NUDGE_PIPS if key in ("right", ".", ">") else -NUDGE_PIPS, now=now)
+        elif key in ("b", "B") and commands.director is not None:
+            commands.blackout(not commands.director.blackout, now=now)
+        elif len(key) == 1 and key in "0123456789":
+            commands.cue(int(key) or 10, now=now)
         return True
-
-
-def _source_name(clock):
-    return {"midi": "MIDI clock", "link": "Ableton Link"}.get(clock.source, clock.source)
 
 
 def tempo_line(clock, now, midi_port=""):
@@ -138,7 +137,43 @@ def render(show, now, controls=None, midi_port=""):
     footer = Text(KEY_HELP, style="dim")
     if controls is not None and controls.message:
         footer = Text.assemble((controls.message, "cyan"), "   ", footer)
-    return Group(head, groups, outputs, footer)
+    if show.director is None:
+        return Group(head, groups, outputs, footer)
+    return Group(head, groups, cue_table(show.director), outputs, footer)
+
+
+def cue_table(director):
+    """The cues, the one playing and the one pending (and when), and the masters."""
+    from rich.table import Table
+    from rich.text import Text
+
+    status = director.status()
+    table = Table.grid(padding=(0, 2))
+    table.add_column(style="bold")
+    table.add_column()
+    cues = Text()
+    for cue in director.cues:
+        style = "bold black on green" if cue.number == status["number"] else \
+            "bold black on yellow" if status["pending"] and \
+            cue.number == status["pending"]["number"] else ""
+        cues.append(" %d %s " % (cue.number, cue.name), style=style)
+        cues.append(" ")
+    table.add_row("cues", cues if director.cues else Text("none in the rig file", style="dim"))
+    state = Text(status["cue"] or "the groups as the rig file sets them", style="green")
+    if status["fade"] is not None:
+        state.append("  fading in, %.0f %%" % (status["fade"] * 100), style="cyan")
+    pending = status["pending"]
+    if pending:
+        state.append("  next: %d %s at %s" % (pending["number"], pending["cue"], pending["at"]),
+                     style="bold yellow")
+        if pending["beats"] is not None:
+            state.append(" (in %.1f beats)" % max(0.0, pending["beats"]), style="yellow")
+    table.add_row("playing", state)
+    masters = Text("size %.0f %% · speed %.3g×" % (status["size"] * 100, status["speed"]))
+    if status["blackout"]:
+        masters.append("  BLACKOUT", style="bold white on red")
+    table.add_row("masters", masters)
+    return table
 
 
 class Keys:

@@ -69,7 +69,7 @@ FAULTS = [
     ("[tempo]\nbpm = 1000\n" + OUTPUT + GROUP,
      '[tempo], key "bpm": must be a tempo in BPM from 20 to 300, found 1000'),
     ("[colour]\n" + OUTPUT + GROUP,
-     'top level, key "colour": unknown key (expected rig, tempo, output, group)'),
+     'top level, key "colour": unknown key (expected rig, tempo, output, group, cues, cue, midi)'),
     (OUTPUT, 'top level, key "group": missing (required)'),
     (GROUP, 'top level, key "output": missing (required)'),
     (OUTPUT.replace("artnet", "dmx") + GROUP,
