@@ -214,20 +214,31 @@ class Remote:
         return False
 
     async def _serve_page(self, connection):
+        # Commands are taken as they come, while frames wait for the show.
         await connection.send(json.dumps(self.welcome()))
+        wanted = asyncio.Event()
+        frames = asyncio.ensure_future(self._send_frames(connection, wanted))
+        try:
+            async for message in connection:
+                if message == "n":
+                    wanted.set()
+                else:
+                    self._command(message)
+        finally:
+            frames.cancel()
+
+    async def _send_frames(self, connection, wanted):
+        """Each frame asked for, the state first when it changed."""
         sent, state = 0, None
-        async for message in connection:
-            if message == "n":
-                sent, frame = await self._next_frame(sent)
-            else:
-                frame = None
-                self._command(message)
+        while True:
+            await wanted.wait()
+            wanted.clear()
+            sent, frame = await self._next_frame(sent)
             text = json.dumps(self.state())
             if text != state:
                 await connection.send(text)
                 state = text
-            if frame is not None:
-                await connection.send(frame)
+            await connection.send(frame)
 
     def _command(self, message):
         try:

@@ -46,6 +46,24 @@ def test_the_example_rig_loads():
     assert rig.groups[0].speed == Fraction(1, 2) and rig.groups[0].shaping.wings
 
 
+def test_a_cue_starts_from_its_groups_and_the_example_plays_one():
+    import os
+
+    here = os.path.dirname(__file__)
+    rig = load_rig(os.path.join(here, "..", "..", "..", "examples", "cues.toml"))
+    spots, washes = rig.groups
+    intro, groove, drop = rig.cues[:3]
+    assert rig.start_cue == "intro" and [cue.number for cue in rig.cues] == [1, 2, 3, 4, 5]
+    assert (intro.when, intro.fade, drop.when, drop.phrase, drop.fade) == ("bar", 2, "phrase", 4, 0)
+    sway, breathe = intro.looks
+    assert (sway.pattern, sway.shaping) == ("sway", spots.shaping.replace(size=0.4, speed="1/4"))
+    assert (breathe.pattern, breathe.shaping) == (washes.pattern, washes.shaping.replace(speed="1/2"))
+    assert [(look.pattern, look.shaping) for look in groove.looks] == [
+        (group.pattern, group.shaping) for group in rig.groups]
+    assert dict(rig.midi.notes)[38] == 3 and dict(rig.midi.controls) == {
+        1: "size", 2: "speed", 3: "nudge"}
+
+
 @pytest.mark.parametrize("text, speed", [
     (1, 1), (2, 2), (0.5, Fraction(1, 2)), ("1/2", Fraction(1, 2)), ("3/4", Fraction(3, 4)),
     ("1.5", Fraction(3, 2)), (" 4 / 3 ", Fraction(4, 3)),
@@ -59,6 +77,10 @@ def test_any_catalogue_name_or_a_library_pattern(write_rig):
     rig = load_rig(write_rig(OUTPUT + GROUP.replace('"helix"', '"my_own"')), records)
     assert rig.groups[0].period == 7
 
+CUE = """
+[[cue]]
+name = "drop"
+"""
 
 FAULTS = [
     # (text of the rig, the message after "PATH: ")
@@ -127,6 +149,27 @@ FAULTS = [
      'osc = { xyz = "/fixture/{i}" }\n',
      'key "xyz": the only placeholder is {n}, the fixture\'s number, found "/fixture/{i}"'),
     ("[[group]\n", "not valid TOML: "),
+    # Cues and the MIDI controller.
+    (OUTPUT + GROUP + CUE + 'when = "soon"\n',
+     'cue "drop" (cue 1), key "when": must be one of "now", "beat", "bar", "phrase", found "soon"'),
+    (OUTPUT + GROUP + CUE + "[cue.group.lasers]\n",
+     'cue "drop" (cue 1), key "group": no [[group]] is named "lasers" (the groups: "spots")'),
+    (OUTPUT + GROUP + CUE + '[cue.group.spots]\npattern = "helics"\n',
+     'cue "drop" (cue 1), group "spots", key "pattern": unknown pattern "helics"'),
+    (OUTPUT + GROUP + CUE + "[cue.group.spots]\nspeed = -1\n",
+     'cue "drop" (cue 1), group "spots", key "speed": must be a number above 0'),
+    (OUTPUT + GROUP + CUE + "[cue.group.spots]\nuniverse = 2\n",
+     'cue "drop" (cue 1), group "spots", key "universe": unknown key (expected pattern, size'),
+    (OUTPUT + GROUP + (CUE + "[cue.group.spots]\n") * 2,
+     'cue "drop" (cue 2), key "name": another cue is already named "drop"'),
+    (OUTPUT + GROUP + '[cues]\nstart = "intro"\n' + CUE + "[cue.group.spots]\n",
+     '[cues], key "start": no [[cue]] is named "intro" (the cues: "drop")'),
+    (OUTPUT + GROUP + CUE + "[cue.group.spots]\n[midi]\nnotes = { 36 = \"drip\" }\n",
+     '[midi], key "notes", key "36": must be a cue\'s name or number, "tap" or "blackout", '
+     'found "drip"'),
+    (OUTPUT + GROUP + "[midi]\ncontrols = { 128 = \"size\" }\n",
+     '[midi], key "controls", key "128": a MIDI controller number is from 0 to 127'),
+    (OUTPUT + GROUP + "[midi]\nport = \"APC\"\n", "[midi]: maps nothing"),
 ]
 
 
