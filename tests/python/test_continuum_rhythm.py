@@ -7,7 +7,7 @@ from itertools import combinations
 
 import pytest
 
-from measure import arrivals, column, holds, peaks, runs, speeds
+from measure import apart, arrivals, column, correlation, holds, peaks, runs, speeds
 
 BEAT = 64
 TRIPLET = Fraction(64, 3)
@@ -67,6 +67,8 @@ def test_dwell_two_unequal_holds_of_whole_sixteenths(table, name):
     # The settling return overshoots the resting point on its way home.
     x = column(rows, 0)
     assert len(peaks(x[b + second:])) + len(peaks([-v for v in x[b + second:]])) >= 2
+    # Depth is a motion of its own, not a copy of another axis.
+    assert all(abs(correlation(column(rows, axis), column(rows, 2))) < 0.9 for axis in (0, 1))
 
 
 def packet_spans(rows, axes):
@@ -115,6 +117,14 @@ def test_canon_answer_copies_the_call_then_alters_it(table, name):
     delay = delays[0]
     assert (delay < BEAT) == name.endswith("_close")
     assert not echoes(second, delay)  # the second answer is altered
+    # Heard as an answer: at most a quarter of its notes (a lane at the centre has let go,
+    # it plays none) in unison with the call's, and each entrance moves.
+    calls = [t for t, v in call if v]
+    answered = [t for t, v in arrivals(answer) if v]
+    unison = [t for t in answered if any(apart(t, c, period) <= 2 for c in calls)]
+    assert len(unison) <= len(answered) / 4, unison
+    for entrance in (delay, delay + period // 2):
+        assert abs(answer[entrance] - answer[entrance - 17]) > 0.2  # a note is reached in a sixteenth
 
 
 ECHO_SPACING = {
