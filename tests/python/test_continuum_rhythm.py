@@ -268,14 +268,18 @@ def test_dialogue_groups_pump_per_eighth_and_pick_up_late(table, name):
 def test_burst_strokes_gaps_and_a_late_accent(table, name):
     rows = table(name)
     speed = speeds(rows)
+    stops = [start for start, _length in holds(rows)]
     moves = []
     for beat, count in zip((0, 2, 4), numbers(name)):
         lo = BEAT * beat
-        strokes = [i for i in peaks(speed) if lo < i <= lo + BEAT]
-        assert len(strokes) == count
+        # Strokes arrive on the beat and each subdivision after it; the last rests till the next beat.
+        strokes = [i for i in stops if lo <= i < lo + BEAT]
+        assert strokes == [math.ceil(lo + BEAT * k / count) for k in range(count)]
+        assert len(set(rows[strokes[-1]:lo + BEAT + 1])) == 1
         moves.append([b - a for a, b in zip(rows[lo], rows[lo + BEAT])])
         # The gap after a burst is one slow drift.
-        assert max(speed[lo + BEAT + 1:lo + 2 * BEAT]) < max(speed[lo + 1:lo + BEAT + 1])
+        burst = [speed[i % len(rows)] for i in range(lo - 12, lo + BEAT)]
+        assert max(speed[lo + BEAT + 1:lo + 2 * BEAT - 12]) < max(burst)
     for a, b in combinations(moves, 2):
         cos = sum(p * q for p, q in zip(a, b)) / math.hypot(*a) / math.hypot(*b)
         assert cos < 0.9  # three different directions
