@@ -282,6 +282,14 @@ def test_flutter_trembles_over_a_wide_smooth_arc(table, groove):
     assert len(peaks(y)) >= 3 * len(peaks(x))
 
 
+def test_flutter_arc_keeps_swinging_on_every_groove(table):
+    """Kicks after kicks still swing the arc: it nowhere stands (x moving
+    under 0.002 a row) for more than a beat."""
+    for groove in ORDER:
+        x = column(table(groove + "_flutter"), 0)
+        assert all(n <= 64 for _s, n in runs([abs(x[i] - x[i - 1]) < 0.002 for i in range(len(x))])), groove
+
+
 @pytest.mark.parametrize("groove", ["four_floor", "speed_garage", "reggae_one_drop", "footwork_triplet",
                                     "amen_no_ghosts"])
 def test_dive_is_one_broad_plunge(table, groove):
