@@ -79,7 +79,9 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
     """Write the gallery page to `out` (a folder, or a file ending in .html).
 
     `library` is a JSON or CSV file of user patterns (its path), or a
-    PatternLibrary, whose own patterns are shown after the defaults; `tempo`
+    PatternLibrary, whose own patterns are shown after the defaults (the
+    page's code for them loads a file by its name, so give the path for code
+    that runs as it stands); `tempo`
     is the page's starting tempo in beats per minute.
     With `midi`, each groove's drum programme is also written as a Standard
     MIDI File at that tempo, into midi/ beside the page, which links them.
@@ -102,6 +104,9 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
         midi_files = write_midi_files(folder, programmes, tempo)
         links = {name: "%s/%s" % (FOLDER, os.path.basename(file))
                  for name, file in midi_files.items()}
-    document = gallery_data(module, tempo, own, programmes, links)
+    # The page's code loads the library by its file's name, from where it is run.
+    library_file = (os.path.basename(os.fspath(library))
+                    if isinstance(library, (str, os.PathLike)) else None)
+    document = gallery_data(module, tempo, own, programmes, links, library_file)
     size = write_page(path, render(document))
     return Written(path, size, len(document["patterns"]), len(own), copies, midi_files)
