@@ -62,7 +62,7 @@
   // A number, or a text "2", "-0.75", "3/4", as [numerator, denominator] in
   // lowest terms, with at most `decimals` places; null for anything else.
   var FRACTION_TEXT = /^([+-]?)(\d+)(?:\.(\d+))?(?:\/(\d+))?$/;
-  PW.fraction = function (value, decimals) {
+  function fraction(value, decimals) {
     var text = String(value).replace(/\s+/g, "");
     var match = text.length <= 24 && FRACTION_TEXT.exec(text);
     var places = match && match[3] ? match[3].length : 0;
@@ -71,7 +71,7 @@
     if (!d || !Number.isSafeInteger(n) || !Number.isSafeInteger(d)) return null;
     var g = gcd(n, d);
     return [(match[1] === "-" ? -n : n) / g + 0, d / g];
-  };
+  }
 
   // A plain finite number (a text must be all number: "" is not 0).
   function number(value) {
@@ -82,7 +82,7 @@
   // A fraction of at most three decimal places from 0 (or -high) to high:
   // a spread or a fade, which a program and a rig file write as a decimal.
   function decimal(value, low, high) {
-    var f = PW.fraction(value, 3);
+    var f = fraction(value, 3);
     return f && 1000 % f[1] === 0 && f[0] >= low * f[1] && f[0] <= high * f[1] ? f : undefined;
   }
 
@@ -111,7 +111,7 @@
         ? out.map(function (v) { return v + 0; }) : undefined;
     },
     speed: function (value) {
-      var f = PW.fraction(value, 6);
+      var f = fraction(value, 6);
       return f && f[0] > 0 && f[0] <= MAX_SPEED * f[1] && f[1] <= 1e6 ? f : undefined;
     },
     spread: function (value) { return decimal(value, -MAX_SPREAD, MAX_SPREAD); },
@@ -360,7 +360,7 @@
     // that is no such number).
     beatsToPips: function (text) {
       if (String(text).trim() === "") return null;
-      var f = PW.fraction(text, 6);
+      var f = fraction(text, 6);
       return f && (f[0] * PW.pipsPerBeat) % f[1] === 0 ? f[0] * PW.pipsPerBeat / f[1] : NaN;
     }
   };

@@ -40,7 +40,7 @@
     var lines = ["from pulsework_motion import " + names.sort().join(", "), ""];
     if (library) {
       lines.push("library = load_patterns(" + JSON.stringify(PW.libraryFile || "patterns.json") +
-                 ")  # your own patterns, beside this program");
+                 ")  # your own patterns, from where you run this");
     }
     lines.push("bpm = " + PW.clock.bpm + "  # the tempo of the music, as on this page");
     lines.push("seconds = 1.25  # how far into the music");
