@@ -110,7 +110,7 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
     # The page's code loads the library by its file's name, from where it is run.
     library_file: Optional[str] = None
     given_as_file = isinstance(library, (str, os.PathLike))
-    if given_as_file:
+    if isinstance(library, (str, os.PathLike)):
         library_file = os.path.basename(os.fspath(library))
     elif library is not None:
         library_file = SAVED_LIBRARY
