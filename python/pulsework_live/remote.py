@@ -20,7 +20,7 @@ answers only requests addressed to an IP address, localhost or this
 machine's name (a page elsewhere cannot reach it through a name of its
 own), takes a WebSocket only from its own page or from a client that is
 no browser (no Origin), and with a PIN, takes commands only after the
-PIN; wrong PINs are answered one at a time, PIN_DELAY seconds each.
+PIN; PINs are checked one at a time, a wrong one taking PIN_DELAY seconds.
 """
 import array
 import asyncio
@@ -205,9 +205,10 @@ class Remote:
             given = json.loads(await asyncio.wait_for(connection.recv(), PIN_SECONDS)).get("pin")
         except (asyncio.TimeoutError, ValueError, AttributeError):
             given = None
-        if isinstance(given, str) and hmac.compare_digest(given.encode(), self.pin.encode()):
-            return True
+        # Every PIN waits its turn, so that guesses sent side by side gain nothing.
         async with self._pin_turn:
+            if isinstance(given, str) and hmac.compare_digest(given.encode(), self.pin.encode()):
+                return True
             await asyncio.sleep(PIN_DELAY)
         self.commands.refuse("remote", "a wrong PIN from %s" % (connection.remote_address[0],))
         await connection.close(4003, "wrong PIN")
