@@ -104,10 +104,10 @@ class Commands:
 
     def tempo(self, bpm, source="", now=None):
         clock = self.show.clock
-        if _number(bpm) is None or bpm <= 0:
-            return self.refuse(source, "tempo needs a number of BPM, got %s" % _show(bpm))
         if not isinstance(clock, (TempoClock, LinkClock)):
             return self.refuse(source, "the tempo follows %s" % source_name(clock))
+        if _number(bpm) is None or bpm <= 0:
+            return self.refuse(source, "tempo needs a number of BPM, got %s" % _show(bpm))
         clock.set_bpm(bpm, self._now(now))
         self._say(source, "tempo: %.1f BPM" % clock.bpm)
         return True
