@@ -32,6 +32,13 @@ def source_name(clock):
     return {"midi": "MIDI clock", "link": "Ableton Link"}.get(clock.source, clock.source)
 
 
+def _brief(value, most=40):
+    """A value as the rig file would show it, cut short: what a sender may
+    send is any length."""
+    text = _show(value)
+    return text if len(text) <= most else text[:most - 1] + "…"
+
+
 def _number(value):
     if isinstance(value, bool) or not isinstance(value, (int, float)) or not math.isfinite(value):
         return None
@@ -72,7 +79,7 @@ class Commands:
         wanted = COMMANDS.get(name) if isinstance(name, str) else None
         if wanted is None:
             return self.refuse(source, "no command %s (commands: %s)"
-                               % (_show(name), ", ".join(COMMANDS)))
+                               % (_brief(name), ", ".join(COMMANDS)))
         if len(values) != wanted:
             return self.refuse(source, "%s takes %s" % (name, "no value" if not wanted else
                                                          "one value, got %d" % len(values)))
@@ -85,7 +92,7 @@ class Commands:
         cue = director.find(which)
         if cue is None:
             listed = ", ".join("%d %s" % (c.number, c.name) for c in director.cues) or "none"
-            return self.refuse(source, "no cue %s (cues: %s)" % (_show(which), listed))
+            return self.refuse(source, "no cue %s (cues: %s)" % (_brief(which), listed))
         go, replaced = director.fire(cue, self.show.clock, self._now(now))
         text = "cue %d %s %s" % (cue.number, cue.name,
                                  "now" if cue.when == "now" else "at " + bar_beat(go))
@@ -107,7 +114,7 @@ class Commands:
         if not isinstance(clock, (TempoClock, LinkClock)):
             return self.refuse(source, "the tempo follows %s" % source_name(clock))
         if _number(bpm) is None or bpm <= 0:
-            return self.refuse(source, "tempo needs a number of BPM, got %s" % _show(bpm))
+            return self.refuse(source, "tempo needs a number of BPM, got %s" % _brief(bpm))
         clock.set_bpm(bpm, self._now(now))
         self._say(source, "tempo: %.1f BPM" % clock.bpm)
         return True
@@ -133,7 +140,7 @@ class Commands:
         if not self._needs_director(source):
             return False
         if _number(size) is None or not 0 <= size <= 1:
-            return self.refuse(source, "size needs a number from 0 to 1, got %s" % _show(size))
+            return self.refuse(source, "size needs a number from 0 to 1, got %s" % _brief(size))
         self.director.size = float(size)
         self._say(source, "size %.0f %%" % (size * 100))
         return True
@@ -143,7 +150,7 @@ class Commands:
             return False
         if _number(ratio) is None or not MIN_SPEED <= ratio <= MAX_SPEED:
             return self.refuse(source, "speed needs a ratio from 1/16 to 16, got %s"
-                               % _show(ratio))
+                               % _brief(ratio))
         self.director.speed = float(ratio)
         self._say(source, "speed %.3g×" % ratio)
         return True
@@ -152,7 +159,7 @@ class Commands:
         if not self._needs_director(source):
             return False
         if on not in (0, 1):   # True and False too
-            return self.refuse(source, "blackout needs 1 (on) or 0 (off), got %s" % _show(on))
+            return self.refuse(source, "blackout needs 1 (on) or 0 (off), got %s" % _brief(on))
         self.director.blackout = bool(on)
         self._say(source, "blackout %s" % ("on" if on else "off"))
         return True

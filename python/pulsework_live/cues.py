@@ -221,7 +221,7 @@ class Director:
         for cue in self.cues:
             if cue.name == which:
                 return cue
-        if isinstance(which, str) and which.strip().isdigit():
+        if isinstance(which, str) and which.strip().isascii() and which.strip().isdigit():
             which = int(which)
         elif isinstance(which, float) and which.is_integer():
             which = int(which)

@@ -9,7 +9,7 @@ keys, MIDI and the remote do; what it did, or why not, shows on the view.
 """
 import threading
 
-from .control import COMMANDS
+from .control import COMMANDS, _brief
 
 PREFIX = "/pulsework/"
 
@@ -39,7 +39,7 @@ class OscIn:
         name = address[len(PREFIX):] if address.startswith(PREFIX) else ""
         if name not in COMMANDS:
             self.commands.refuse("OSC", "%s is none of pulsework-live's addresses (%s)"
-                                 % (address, ", ".join(PREFIX + name for name in COMMANDS)))
+                                 % (_brief(address), ", ".join(PREFIX + c for c in COMMANDS)))
             return
         self.commands.run("OSC", name, *values)
 
