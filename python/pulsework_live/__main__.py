@@ -40,6 +40,8 @@ def parser():
     p.add_argument("rig", metavar="RIG.toml", help="the rig file")
     p.add_argument("--library", metavar="FILE",
                    help="also offer the user patterns of this JSON or CSV file to the groups")
+    p.add_argument("--scene", metavar="FILE.mvr",
+                   help="an MVR scene whose fixtures the rig's groups select (select = {...})")
     p.add_argument("--bpm", type=_number(MIN_BPM, MAX_BPM, "the tempo"),
                    help="the starting tempo, instead of the rig's")
     p.add_argument("--fps", type=_number(1, 240, "the frame rate"),
@@ -130,7 +132,7 @@ def open_midi_input(tempo, callback):
     return mido.open_input(matches[0], callback=callback)
 
 
-def describe(rig):
+def describe(rig, sample=None):
     lines = ["%s: %d group%s, %d fixture%s at %g fps; tempo %s%s; on exit, %s"
              % (rig.path, len(rig.groups), "s" if len(rig.groups) != 1 else "",
                 sum(g.fixtures for g in rig.groups),
@@ -139,7 +141,9 @@ def describe(rig):
                 rig.on_exit)]
     for group in rig.groups:
         output = rig.output(group.output)
-        if group.is_dmx:
+        if group.is_dmx and group.where or any(patch.name for patch in group.patches):
+            where = _scene_channels(group)
+        elif group.is_dmx:
             last = group.address + group.fixtures * group.footprint - 1
             where = "universe %d, channels %d-%d" % (group.universe, group.address, last)
         else:
@@ -149,7 +153,46 @@ def describe(rig):
         lines.append("  %s: %s x%d -> %s (%s), %s"
                      % (group.name, group.pattern, group.fixtures, output.name, output.protocol,
                         where))
+        if group.degrees:
+            lines.extend("    " + line for line in describe_fixtures(group, rig, sample))
     return "\n".join(lines)
+
+
+def _scene_channels(group):
+    """The channels that a group of fixtures from a scene drives, by universe."""
+    spans = {}
+    for patch in group.patches:
+        last = patch.address + max(max(c.channel, c.fine) for c in patch.channels) - 1
+        low, high = spans.get(patch.universe, (patch.address, last))
+        spans[patch.universe] = (min(low, patch.address), max(high, last))
+    return "; ".join("universe %d, channels %d-%d" % (universe, low, high)
+                     for universe, (low, high) in sorted(spans.items()))
+
+
+def describe_fixtures(group, rig, sample):
+    """What a group of GDTF fixtures aims at, how fast they may move, and how
+    much of the pattern that clips at the rig's tempo."""
+    from .limit import group_clipping
+
+    shaping = group.shaping
+    aim = ", ".join("%s %g° ± %g°" % (role, shaping.centre[axis], shaping.size[axis])
+                    for axis, role in enumerate(("pan", "tilt"))
+                    if any(c.axis == axis for c in group.channels))
+    yield "%s; %s" % (group.fixture_type, aim)
+    limits = sorted({patch.limits for patch in group.patches}, key=str)
+    for limit in limits:
+        said = ", ".join("%s %s" % (role, _limit_text(limit[axis]))
+                         for axis, role in enumerate(("pan", "tilt")) if limit[axis])
+        if said:
+            yield "limits: " + said
+    if group.limited:
+        yield "at %g BPM: %s" % (rig.tempo.bpm, group_clipping(group, rig.tempo.bpm, rig.fps,
+                                                                 sample))
+
+
+def _limit_text(limit):
+    speed = "%g°/s" % round(limit.speed, 1) if limit.speed != float("inf") else "any speed"
+    return speed + (", %g°/s²" % round(limit.acceleration) if limit.acceleration else "")
 
 
 def main(argv=None):
@@ -163,12 +206,14 @@ def main(argv=None):
 
     try:
         catalogue, sample = patterns(args.library)
-        rig = apply_options(load_rig(args.rig, catalogue), args)
+        rig = apply_options(load_rig(args.rig, catalogue, scene=args.scene), args)
     except (RigError, LiveError) as error:
         print("%s: error: %s" % (PROGRAM, error), file=sys.stderr)
         return 1
+    for warning in rig.warnings:
+        print("%s: warning: %s" % (PROGRAM, warning), file=sys.stderr)
     if args.check:
-        print(describe(rig))
+        print(describe(rig, sample))
         return 0
     return run(rig, sample, args)
 

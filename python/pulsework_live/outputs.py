@@ -12,8 +12,9 @@ SACN_MULTICAST_TTL = 8
 OSC_DATAGRAM_BYTES = 1400  # a bundle stays within one Ethernet frame
 
 
-def resolve(host):
-    """The IPv4 address of a host, looked up once rather than on every packet."""
+def resolve(output):
+    """The IPv4 address of an output's host, looked up once rather than on every packet."""
+    host = output.address or output.host
     try:
         return socket.gethostbyname(host)
     except OSError as error:
@@ -79,7 +80,7 @@ class ArtNetSender(Sender):
         super().__init__(output)
         from stupidArtnet import StupidArtnet
 
-        host = resolve(output.host)
+        host = resolve(output)
         self.target = "%s:%d" % (host, output.port)
         self._nodes = []
         for universe, buffer in sorted(universes.items()):
@@ -119,7 +120,7 @@ class SacnSender(Sender):
                                     SACN_MULTICAST_TTL)
             self.target = "multicast:%d" % output.port
         else:
-            host = resolve(output.host)
+            host = resolve(output)
             self.target = "%s:%d" % (host, output.port)
         self._universes = []
         for universe, buffer in sorted(universes.items()):
@@ -160,7 +161,7 @@ class OscSender(Sender):
 
     def __init__(self, output):
         super().__init__(output)
-        host = resolve(output.host)
+        host = resolve(output)
         self.target = "%s:%d" % (host, output.port)
         self._destination = (host, output.port)
         self._socket = _WatchedSocket(socket.socket(socket.AF_INET, socket.SOCK_DGRAM), self)
