@@ -1,7 +1,9 @@
 """Command line: pulsework-live RIG.toml, until q or Ctrl-C."""
 import argparse
+import contextlib
 import dataclasses
 import importlib.util
+import os
 import signal
 import sys
 import time
@@ -109,7 +111,32 @@ def make_clock(tempo, now):
     return clock, port.close, port.name
 
 
+@contextlib.contextmanager
+def quiet_c_stderr():
+    """File descriptor 2 to /dev/null for the while: the ALSA library that
+    python-rtmidi loads prints its own error line there before rtmidi raises
+    the error that this program reports cleanly."""
+    sys.stderr.flush()
+    try:
+        saved = os.dup(2)
+    except OSError:
+        yield
+        return
+    try:
+        with open(os.devnull, "wb") as null:
+            os.dup2(null.fileno(), 2)
+        yield
+    finally:
+        os.dup2(saved, 2)
+        os.close(saved)
+
+
 def open_midi_input(tempo, callback):
+    with quiet_c_stderr():
+        return _open_midi_input(tempo, callback)
+
+
+def _open_midi_input(tempo, callback):
     try:
         import mido
         names = mido.get_input_names()
@@ -129,7 +156,10 @@ def open_midi_input(tempo, callback):
         available = ", ".join('"%s"' % name for name in names) or "none"
         raise LiveError("no MIDI input%s (inputs: %s)"
                         % (' named like "%s"' % tempo.midi_port if wanted else "", available))
-    return mido.open_input(matches[0], callback=callback)
+    try:
+        return mido.open_input(matches[0], callback=callback)
+    except Exception as error:  # rtmidi's own error types
+        raise LiveError("cannot open MIDI input %s: %s" % (matches[0], error)) from None
 
 
 def describe(rig, sample=None):
@@ -233,26 +263,61 @@ def run(rig, sample, args):
         print("%s: error: %s" % (PROGRAM, error), file=sys.stderr)
         return 1
 
-    def terminate(_signum, _frame):
-        raise KeyboardInterrupt
-
-    previous = signal.signal(signal.SIGTERM, terminate)
+    stop = StopSignals()
     started = time.monotonic()
     try:
-        show.start()
-        if args.no_view or not sys.stdout.isatty():
-            print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)
-            _wait(show, args.duration, started)
-        else:
-            _live_view(show, args.duration, started, midi_port)
-    except KeyboardInterrupt:
-        pass
-    finally:
-        signal.signal(signal.SIGTERM, previous)
-        show.close()
-        for closer in closers:
-            closer()
-    seconds = time.monotonic() - started
+        with stop:
+            try:
+                show.start()
+                if args.no_view or not sys.stdout.isatty():
+                    print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)
+                    _wait(show, args.duration, started, stop)
+                else:
+                    _live_view(show, args.duration, started, midi_port, stop)
+            except Exception:
+                # A closed terminal (SIGHUP) takes the view with it; the show
+                # still ends as it should.
+                if not stop.signals:
+                    raise
+            finally:
+                show.close()
+                for closer in closers:
+                    closer()
+            return _summary(show, rig, time.monotonic() - started)
+    except OSError:
+        if not stop.signals:
+            raise
+        return 0
+
+
+class StopSignals:
+    """SIGINT (Ctrl-C), SIGTERM and SIGHUP (a closed terminal or SSH
+    session) while the show runs: the first asks it to stop; any more, however
+    close together, are only noted, so that nothing cuts short the exit frames
+    (blackout or home)."""
+
+    NAMES = ("SIGINT", "SIGTERM", "SIGHUP")
+
+    def __init__(self):
+        self.signals = []
+        self._previous = {}
+
+    def _note(self, signum, _frame):
+        self.signals.append(signum)
+
+    def __enter__(self):
+        for name in self.NAMES:
+            if hasattr(signal, name):
+                number = getattr(signal, name)
+                self._previous[number] = signal.signal(number, self._note)
+        return self
+
+    def __exit__(self, *_exc):
+        for number, handler in self._previous.items():
+            signal.signal(number, handler)
+
+
+def _summary(show, rig, seconds):
     stats = show.stats
     print("%s: sent %d frames in %.1f s (%d late, %d skipped); %s on exit"
           % (PROGRAM, stats.frames, seconds, stats.late, stats.skipped, rig.on_exit))
@@ -263,14 +328,14 @@ def run(rig, sample, args):
     return 1 if failing else 0
 
 
-def _wait(show, duration, started):
-    while show.running:
+def _wait(show, duration, started, stop):
+    while show.running and not stop.signals:
         if duration is not None and time.monotonic() - started >= duration:
             return
         time.sleep(0.05)
 
 
-def _live_view(show, duration, started, midi_port):
+def _live_view(show, duration, started, midi_port, stop):
     from rich.live import Live
 
     from .view import Controls, Keys, render
@@ -281,7 +346,7 @@ def _live_view(show, duration, started, midi_port):
     sys.setswitchinterval(0.001)
     with Keys() as keys, Live(render(show, time.monotonic(), controls, midi_port),
                               auto_refresh=False, transient=False) as live:
-        while show.running:
+        while show.running and not stop.signals:
             now = time.monotonic()
             if duration is not None and now - started >= duration:
                 return

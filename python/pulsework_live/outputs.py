@@ -6,6 +6,7 @@ live view shows; a failed send never stops the show.
 import socket
 import uuid
 
+ARTNET_SEQUENCE_BYTE = 12
 SACN_SEQUENCE_BYTE = 111
 SACN_HEADER_BYTES = 126
 SACN_MULTICAST_TTL = 8
@@ -89,10 +90,17 @@ class ArtNetSender(Sender):
             node.socket_client = _WatchedSocket(node.socket_client, self)
             node.set(buffer)  # the node sends this very buffer, refreshed in place
             self._nodes.append(node)
+        self._sequences = [0] * len(self._nodes)
         self.universes = sorted(universes)
 
     def send(self):
-        for node in self._nodes:
+        # Receivers reorder by the sequence number, 1 to 255 for each
+        # universe (0 would tell them not to); stupidArtnet writes it into
+        # its header only once.
+        sequences = self._sequences
+        for k, node in enumerate(self._nodes):
+            sequences[k] = sequences[k] % 255 + 1
+            node.packet_header[ARTNET_SEQUENCE_BYTE] = sequences[k]
             node.show()
 
     def close(self):

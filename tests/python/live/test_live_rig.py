@@ -114,6 +114,10 @@ FAULTS = [
     (OUTPUT + GROUP + GROUP.replace('"spots"', '"more"'),
      'group "more" (group 2), key "address": channel 1 of universe 0 on output "wire" is also '
      'driven by group "spots"'),
+    (OUTPUT + 'host = "127.0.0.1"\n' + OUTPUT.replace('"wire"', '"again"') + 'host = "localhost"\n'
+     + GROUP + 'output = "wire"\n' + GROUP.replace('"spots"', '"more"') + 'output = "again"\n',
+     'group "more" (group 2), key "address": channel 1 of universe 0 on output "again" is also '
+     'driven by group "spots" on output "wire", which sends to the same place'),
     (OUTPUT + OUTPUT.replace('"wire"', '"other"') + GROUP,
      'group "spots" (group 1), key "output": missing (required)'),
     (OUTPUT + GROUP + 'output = "elsewhere"\n',
