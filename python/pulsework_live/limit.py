@@ -39,11 +39,10 @@ class Follower:
 
     def __init__(self, limits):
         self.fixtures = len(limits)
-        self.lanes = [(index, axis, limit.speed, limit.acceleration)
+        # [fixture, axis, top speed, acceleration, position, velocity] of each limited axis
+        self.lanes = [[index, axis, limit.speed, limit.acceleration, 0.0, 0.0]
                       for index, axes in enumerate(limits)
                       for axis, limit in enumerate(axes) if limit is not None]
-        self._position = [0.0] * len(self.lanes)
-        self._velocity = [0.0] * len(self.lanes)
         self._last = None
         # (lanes clipped, the largest gap) of each of the last frames
         self.recent = collections.deque(maxlen=WINDOW_FRAMES)
@@ -57,23 +56,57 @@ class Follower:
         every fixture; new lists, the targets are left as they are."""
         outputs = [list(target) for target in targets]
         last, self._last = self._last, now
-        if last is None or not self.lanes:
-            for k, (index, axis, _speed, _acceleration) in enumerate(self.lanes):
-                self._position[k] = outputs[index][axis]
-                self._velocity[k] = 0.0
+        if last is None:
+            for lane in self.lanes:
+                lane[4], lane[5] = outputs[lane[0]][lane[1]], 0.0
             self.recent.append((0, 0.0))
             return outputs
         dt = now - last
-        position, velocity = self._position, self._velocity
+        if dt <= 0:
+            for lane in self.lanes:
+                outputs[lane[0]][lane[1]] = lane[4]
+            return outputs
         clipped, worst = 0, 0.0
-        for k, (index, axis, speed, acceleration) in enumerate(self.lanes):
-            target = outputs[index][axis]
-            p, v = position[k], velocity[k]
-            if dt > 0:
-                p, v = _step(p, v, target, dt, speed, acceleration)
-                position[k], velocity[k] = p, v
-            outputs[index][axis] = p
-            gap = abs(target - p)
+        for lane in self.lanes:
+            index, axis, speed, acceleration, p, v = lane
+            row = outputs[index]
+            target = row[axis]
+            e = target - p
+            distance = e if e >= 0 else -e
+            if distance == 0:
+                lane[5] = 0.0
+                continue
+            # No faster than the top speed, nor than arriving within this frame.
+            want = distance / dt
+            if want > speed:
+                want = speed
+            if acceleration > 0:
+                # Nor faster than braking by a = acceleration * dt a frame
+                # still stops by the target: v = m * a + r (0 <= r <= a)
+                # covers dt * (v + (v - a) + ... + r) = dt * ((m + 1) * r +
+                # a * m * (m + 1) / 2), at most dt * (v + a)^2 / (2 * a).
+                a = acceleration * dt
+                if dt * (want + a) * (want + a) > 2.0 * a * distance:
+                    steps = distance / dt
+                    m = math.floor(math.sqrt(0.25 + 2.0 * steps / a) - 0.5)
+                    stop = m * a + min(a, (steps - a * m * (m + 1) / 2) / (m + 1))
+                    if stop < want:
+                        want = stop
+                if e < 0:
+                    want = -want
+                change = want - v
+                v += a if change > a else -a if change < -a else change
+            else:
+                v = want if e > 0 else -want
+            moved = v * dt
+            if (e > 0 and moved >= e) or (e < 0 and moved <= e):
+                # It would pass the target: it arrives there, at the speed that takes.
+                lane[4], lane[5] = target, e / dt
+                continue
+            p += moved
+            lane[4], lane[5] = p, v
+            row[axis] = p
+            gap = distance - moved if e > 0 else distance + moved
             if gap > CLIP_TOLERANCE:
                 clipped += 1
                 if gap > worst:
@@ -92,34 +125,6 @@ class Follower:
     def worst(self):
         """The largest gap between a fixture and its pattern over the last frames."""
         return max((gap for _clipped, gap in self.recent), default=0.0)
-
-
-def _step(p, v, target, dt, speed, acceleration):
-    """One frame of one axis: (position, velocity) after `dt` seconds."""
-    e = target - p
-    distance = abs(e)
-    want = min(speed, distance / dt)
-    if acceleration > 0:
-        # The fastest approach from which braking by a = acceleration * dt a
-        # frame still stops by the target: v = m * a + r (0 <= r <= a) covers
-        # dt * (v + (v - a) + ... + r) = dt * ((m + 1) * r + a * m * (m + 1) / 2).
-        a = acceleration * dt
-        steps = distance / dt
-        m = math.floor(math.sqrt(0.25 + 2.0 * steps / a) - 0.5)
-        want = min(want, m * a + min(a, (steps - a * m * (m + 1) / 2) / (m + 1)))
-        if e < 0:
-            want = -want
-        change = want - v
-        v += a if change > a else -a if change < -a else change
-    else:
-        v = want if e >= 0 else -want
-    if e == 0:
-        return p, 0.0
-    moved = v * dt
-    if (e > 0 and moved >= e) or (e < 0 and moved <= e):
-        # It would pass the target: it arrives there, at the speed that takes.
-        return target, e / dt
-    return p + moved, v
 
 
 @dataclass(frozen=True)
@@ -159,7 +164,8 @@ def clipping(pattern, shaping, limits, bpm, fps, sample=None, period=None):
         if frame < frames:
             previous = (targets[0], output)
             continue
-        for _index, axis, _speed, _acceleration in lanes:
+        for lane in lanes:
+            axis = lane[1]
             gap = abs(targets[0][axis] - output[axis])
             if gap > CLIP_TOLERANCE:
                 clipped += 1

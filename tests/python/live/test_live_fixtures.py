@@ -188,3 +188,17 @@ def test_a_scene_gives_fixtures_addresses_and_places(make, fixture_files, receiv
     with pytest.raises(RigError, match='no fixture of .*stage.mvr matches \\(its layers: '
                                        '"Floor", "Front"; classes: "Spots"\\)'):
         load_rig(str(rig_path), scene=scene)
+
+
+def test_the_example_stage_runs_from_the_readme(make, tmp_path, capsys):
+    from pulsework_live.__main__ import main
+
+    make.main(str(tmp_path / "show"))
+    rig = tmp_path / "stage.toml"
+    rig.write_text(open(os.path.join(EXAMPLES, "stage.toml"), encoding="utf-8").read())
+    assert main(["--scene", str(tmp_path / "show" / "stage.mvr"), str(rig), "--check"]) == 0
+    out, err = capsys.readouterr()
+    assert err == ""
+    assert "truss spots: beat_house_classic_orbit x8 -> stage (artnet), universe 0, channels " \
+           "1-117" in out
+    assert "pan 0° ± 40°, tilt 45° ± 20°" in out and "at 128 BPM: clips " in out
