@@ -495,15 +495,16 @@ class _Reader:
                            % _show(centre))
             centre = [float(v) for v in centre] + [0.0] * (3 - len(centre))
         held_size, held_centre = _hold(size, centre, ranges, rotation)
-        if (held_size, held_centre) != (size, centre):
-            names = ("pan", "tilt")
+        past = [name for axis, name in enumerate(("pan", "tilt"))
+                if (held_size[axis], held_centre[axis]) != (size[axis], centre[axis])]
+        if past:
             self.warnings.append(
-                "%s: %s: size %s around centre %s reaches past the %s range of %s; held to size "
-                "%s around %s" % (
+                "%s: %s: size %s around centre %s reaches past the %s range of %s (%s); held to "
+                "size %s around %s" % (
                     self.path, table.where("size"), _degrees(size), _degrees(centre),
-                    " and ".join(n for n, r in zip(names, ranges) if r),
-                    fields["fixture_type"] + " (" + ", ".join(
-                        "%s %s" % (n, _degrees(r)) for n, r in zip(names, ranges) if r) + ")",
+                    " and ".join(past), fields["fixture_type"], ", ".join(
+                        "%s %s" % (name, _degrees(span))
+                        for name, span in zip(("pan", "tilt"), ranges) if span),
                     _degrees(held_size), _degrees(held_centre)))
         return held_size, held_centre
 
