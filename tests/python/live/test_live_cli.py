@@ -163,3 +163,13 @@ def test_a_failing_output_is_shown_and_the_show_goes_on(write_rig, module, at_pi
         assert sender.state.startswith("error: ") and "too long" in sender.state
     finally:
         show.close()
+
+
+def test_without_the_live_extra_it_says_which_to_install(monkeypatch, capsys, write_rig):
+    import pulsework_live.__main__ as program
+
+    monkeypatch.setattr(program, "LIVE_MODULES", program.LIVE_MODULES + ("no_such_module_here",))
+    assert program.main([write_rig(RIG.format(fps=30, port=6454, pattern="helix"))]) == 1
+    assert capsys.readouterr().err == (
+        'pulsework-live: error: needs the live extra (no_such_module_here missing): '
+        'python -m pip install "pulsework[live]"\n')
