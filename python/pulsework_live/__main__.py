@@ -171,7 +171,7 @@ def describe(rig, sample=None):
                 rig.on_exit)]
     for group in rig.groups:
         output = rig.output(group.output)
-        if group.is_dmx and group.where or any(patch.name for patch in group.patches):
+        if group.from_scene:
             where = _scene_channels(group)
         elif group.is_dmx:
             last = group.address + group.fixtures * group.footprint - 1

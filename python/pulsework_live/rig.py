@@ -143,6 +143,10 @@ class Group:
         return bool(self.fixture_type)
 
     @property
+    def from_scene(self):
+        return any(patch.position for patch in self.patches)
+
+    @property
     def limited(self):
         return any(limit is not None for patch in self.patches for limit in patch.limits)
 
@@ -800,7 +804,7 @@ class _Reader:
                         raise RigError("%s: %s, key %s: channel %d of universe %d on output %s "
                                        "is also driven by %s" % (
                                            self.path, _place("group", group.name, group.index),
-                                           _quote("select" if patch.name else "address"),
+                                           _quote("select" if group.from_scene else "address"),
                                            base + c, patch.universe, _show(group.output), by))
 
 
