@@ -13,7 +13,7 @@ mode's footprint is its number of DMX channels.
 """
 import io
 import zipfile
-from dataclasses import dataclass
+from dataclasses import dataclass, replace
 
 from .text import show
 
@@ -47,8 +47,7 @@ class FixtureChannel:
 
     def inverted(self):
         """The same channel with its DMX direction turned around."""
-        return FixtureChannel(self.role, self.offsets, self.dmx_to, self.dmx_from,
-                              self.physical_from, self.physical_to, self.speed, self.acceleration)
+        return replace(self, dmx_from=self.dmx_to, dmx_to=self.dmx_from)
 
 
 @dataclass(frozen=True)
