@@ -1,6 +1,6 @@
-"""pulsework-live: CPU per frame, frame timing and clock error.
+"""pulsework-live: CPU per frame, frame timing, clock error and speed limits.
 
-    python benchmarks/bench_live.py [--seconds 60] [--fixtures 512] [--fps 44]
+    python benchmarks/bench_live.py [--seconds 60] [--fixtures 512] [--fps 44] [--limits-only]
 
 1. A rig of 512 moving heads (16-bit pan and tilt, four universes of Art-Net
    to a receiver in another process on 127.0.0.1) runs in real time for
@@ -26,10 +26,17 @@
    master whose pulses arrive up to half a millisecond early or late and
    that changes tempo halfway. The baseline is a show that counts frames
    instead of asking the clock.
+3. Speed limits: the CPU a frame takes to render 512 GDTF spots (16-bit pan
+   and tilt, in degrees, the example spot of examples/make_show_files.py)
+   with their speed limits, beside the same rig rendered without them, and
+   how much those limits clip each groove pattern (beat_*, the club and
+   dancefloor packs) at 128 BPM, aimed at +-40 deg pan and +-20 deg tilt:
+   the share of frames more than half a degree behind, the share of the
+   travel not made, and the largest gap, by pack and by motion.
 
-Targets: under 25 % of one core for 512 fixtures at 44 fps, with the remote
-open and cues firing every beat too; clock error under a millisecond after
-ten minutes.
+Targets: under 25 % of one core for 512 fixtures at 44 fps, with or without
+speed limits, with the remote open and cues firing every beat too; clock
+error under a millisecond after ten minutes.
 """
 import argparse
 import json
@@ -51,6 +58,7 @@ import pulsework  # noqa: E402
 from pulsework_live import MidiClock, Show, TempoClock, load_rig  # noqa: E402
 from pulsework_live.control import Commands  # noqa: E402
 from pulsework_live.cues import Director  # noqa: E402
+from pulsework_live.limit import group_clipping  # noqa: E402
 
 SIMULATED_SECONDS = 600.0
 FIXTURES_PER_UNIVERSE = 128
@@ -363,14 +371,114 @@ def print_played(plain, runs, fps, seconds):
     share = max(run["process_share"] for _label, run in runs)
     print("  target: under 25 %% of a core with the remote open and cues every beat: %s"
           % ("ok" if share < 0.25 else "MISSED"))
+LIMIT_BPM = 128
+LIMIT_FRAMES = 2000
+GROOVE_PACKS = (("club", 144), ("dancefloor", 944))   # the beat_* patterns, in catalogue order
+
+
+def spot_rig(folder, fixtures, port=6454):
+    """The text of a rig of `fixtures` example spots, 32 to a universe."""
+    sys.path.insert(0, os.path.join(HERE, "..", "examples"))
+    import make_show_files
+
+    make_show_files.write_gdtf(os.path.join(folder, "spot.gdtf"), *make_show_files.SPOT)
+    text = ['[[output]]\nname = "wire"\nprotocol = "artnet"\nport = %d\n' % port]
+    universe = 0
+    while fixtures > 0:
+        count = min(32, fixtures)
+        text.append('[[group]]\nname = "spots %d"\npattern = "beat_house_classic_orbit"\n'
+                    'fixture = "spot.gdtf"\nfixtures = %d\nfootprint = 16\nuniverse = %d\n'
+                    'size = [40, 20]\ncentre = [0, 45]\nspread = 360\n'
+                    % (universe + 1, count, universe))
+        fixtures -= count
+        universe += 1
+    return "\n".join(text)
+
+
+def limits(fixtures, fps):
+    """(CPU per frame with the limits, without them) in seconds, rendering alternately."""
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "rig.toml")
+        with open(path, "w") as stream:
+            stream.write(spot_rig(folder, fixtures))
+        rig = load_rig(path)
+    limited = Show(rig, TempoClock(LIMIT_BPM, 0.0), pulsework.sample, senders={})
+    free = Show(rig, TempoClock(LIMIT_BPM, 0.0), pulsework.sample, senders={})
+    for writer in free.dmx:
+        writer.follower = None
+    times = {id(limited): [], id(free): []}
+    for frame in range(LIMIT_FRAMES):
+        now = frame / fps
+        for show in (limited, free):
+            began = time.thread_time()
+            show.frame(now)
+            times[id(show)].append(time.thread_time() - began)
+    return statistics.mean(times[id(limited)]), statistics.mean(times[id(free)]), rig
+
+
+def groove_clipping(rig, fps):
+    """{pattern: Clipping} of every groove pattern on the example spot at LIMIT_BPM."""
+    import dataclasses
+
+    group = rig.groups[0]
+    grooves = [r for r in pulsework.catalogue() if r["name"].startswith("beat_")]
+    results = {}
+    for record in grooves:
+        playing = dataclasses.replace(group, pattern=record["name"], period=record["period_pips"],
+                                      shaping=group.shaping.replace(spread=0))
+        results[record["name"]] = group_clipping(playing, LIMIT_BPM, fps)
+    return [r["name"] for r in grooves], results
+
+
+def print_limits(args):
+    limited, free, rig = limits(args.fixtures, args.fps)
+    print("\nspeed limits (%d GDTF spots, 16-bit pan and tilt in degrees)" % args.fixtures)
+    print("  CPU per frame   %6.3f ms with the limits, %6.3f ms without   (ratio %.2f, the "
+          "limits add %.1f us a fixture)" % (limited * 1000, free * 1000, limited / free,
+                                             (limited - free) / args.fixtures * 1e6))
+    print("  share of a core %6.1f %% with the limits at %g fps   (target < 25 %%) %s"
+          % (limited * args.fps * 100, args.fps, "ok" if limited * args.fps < 0.25 else "MISSED"))
+    began = time.process_time()
+    names, results = groove_clipping(rig, args.fps)
+    spent = time.process_time() - began
+    limit = rig.groups[0].patches[0].limits
+    print("\nclipping at %d BPM, %g fps: the example spot (pan %g deg/s, %g deg/s^2; tilt %g "
+          "deg/s, %g deg/s^2) at +-40 deg pan, +-20 deg tilt; %d patterns in %.1f s"
+          % (LIMIT_BPM, args.fps, limit[0].speed, limit[0].acceleration, limit[1].speed,
+             limit[1].acceleration, len(names), spent))
+
+    def line(label, chosen):
+        clips = [results[name] for name in chosen]
+        exact = sum(not c.frames for c in clips)
+        print("  %-12s %4d  frames behind: mean %3.0f %%, median %3.0f %%   travel lost: mean "
+              "%3.0f %%, worst %3.0f %%   largest gap %5.1f deg   follow exactly: %d"
+              % (label, len(clips), 100 * statistics.mean(c.frames for c in clips),
+                 100 * statistics.median(c.frames for c in clips),
+                 100 * statistics.mean(c.travel for c in clips),
+                 100 * max(c.travel for c in clips), max(c.worst for c in clips), exact))
+
+    start = 0
+    for pack, count in GROOVE_PACKS:
+        line(pack, names[start:start + count])
+        start += count
+    line("all", names)
+    motions = sorted({name.rsplit("_", 1)[1] for name in names})
+    for motion in motions:
+        line("  " + motion, [name for name in names if name.endswith("_" + motion)])
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--seconds", type=float, default=60.0, help="each of the three real-time runs (default 60)")
+    parser.add_argument("--seconds", type=float, default=60.0,
+                        help="each of the three real-time runs (default 60)")
     parser.add_argument("--fixtures", type=int, default=512)
     parser.add_argument("--fps", type=float, default=44.0)
+    parser.add_argument("--limits-only", action="store_true",
+                        help="only the speed limits' CPU and clipping figures")
     args = parser.parse_args()
+    if args.limits_only:
+        print_limits(args)
+        return
     print("pulsework-live benchmark: %d fixtures at %g fps, %g s real time, 2 x %g s simulated"
           % (args.fixtures, args.fps, args.seconds, SIMULATED_SECONDS))
     print("machine: %d cores, load average %.2f" % (os.cpu_count(), os.getloadavg()[0]))
@@ -404,6 +512,7 @@ def main():
               % (label, statistics.mean(last), max(last), max(errors),
                  "ok" if max(last) < 1.0 else "MISSED"))
         print("  %-26s counting frames instead: %.1f ms off at the end" % ("", counted[-1]))
+    print_limits(args)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,9 @@
 """Command line: pulsework-live RIG.toml, until q or Ctrl-C."""
 import argparse
+import contextlib
 import dataclasses
 import importlib.util
+import os
 import signal
 import sys
 import time
@@ -57,6 +59,8 @@ def parser():
     p.add_argument("rig", metavar="RIG.toml", help="the rig file")
     p.add_argument("--library", metavar="FILE",
                    help="also offer the user patterns of this JSON or CSV file to the groups")
+    p.add_argument("--scene", metavar="FILE.mvr",
+                   help="an MVR scene whose fixtures the rig's groups select (select = {...})")
     p.add_argument("--bpm", type=_number(MIN_BPM, MAX_BPM, "the tempo"),
                    help="the starting tempo, instead of the rig's")
     p.add_argument("--fps", type=_number(1, 240, "the frame rate"),
@@ -135,9 +139,34 @@ def make_clock(tempo, now):
     return clock, port.close, port.name
 
 
+@contextlib.contextmanager
+def quiet_c_stderr():
+    """File descriptor 2 to /dev/null for the while: the ALSA library that
+    python-rtmidi loads prints its own error line there before rtmidi raises
+    the error that this program reports cleanly."""
+    sys.stderr.flush()
+    try:
+        saved = os.dup(2)
+    except OSError:
+        yield
+        return
+    try:
+        with open(os.devnull, "wb") as null:
+            os.dup2(null.fileno(), 2)
+        yield
+    finally:
+        os.dup2(saved, 2)
+        os.close(saved)
+
+
 def open_midi_input(port, virtual, callback, what="clock", name=PROGRAM):
     """A mido input (part of its name, or a virtual input `name`) that calls
     `callback` with each message; `what` it is for, in messages."""
+    with quiet_c_stderr():
+        return _open_midi_input(port, virtual, callback, what, name)
+
+
+def _open_midi_input(port, virtual, callback, what, name):
     try:
         import mido
         names = mido.get_input_names()
@@ -158,10 +187,13 @@ def open_midi_input(port, virtual, callback, what="clock", name=PROGRAM):
         available = ", ".join('"%s"' % name for name in names) or "none"
         raise LiveError("no MIDI input%s (inputs: %s)"
                         % (' named like "%s"' % port if wanted else "", available))
-    return mido.open_input(matches[0], callback=callback)
+    try:
+        return mido.open_input(matches[0], callback=callback)
+    except Exception as error:  # rtmidi's own error types
+        raise LiveError("cannot open MIDI input %s: %s" % (matches[0], error)) from None
 
 
-def describe(rig):
+def describe(rig, sample=None):
     lines = ["%s: %d group%s, %d fixture%s at %g fps; tempo %s%s; on exit, %s"
              % (rig.path, len(rig.groups), "s" if len(rig.groups) != 1 else "",
                 sum(g.fixtures for g in rig.groups),
@@ -170,7 +202,9 @@ def describe(rig):
                 rig.on_exit)]
     for group in rig.groups:
         output = rig.output(group.output)
-        if group.is_dmx:
+        if group.from_scene:
+            where = _scene_channels(group)
+        elif group.is_dmx:
             last = group.address + group.fixtures * group.footprint - 1
             where = "universe %d, channels %d-%d" % (group.universe, group.address, last)
         else:
@@ -180,11 +214,50 @@ def describe(rig):
         lines.append("  %s: %s x%d -> %s (%s), %s"
                      % (group.name, group.pattern, group.fixtures, output.name, output.protocol,
                         where))
+        if group.degrees:
+            lines.extend("    " + line for line in describe_fixtures(group, rig, sample))
     from .control import describe_midi
     from .cues import describe_cues
 
     lines += describe_cues(rig) + describe_midi(rig)
     return "\n".join(lines)
+
+
+def _scene_channels(group):
+    """The channels that a group of fixtures from a scene drives, by universe."""
+    spans = {}
+    for patch in group.patches:
+        last = patch.address + max(max(c.channel, c.fine) for c in patch.channels) - 1
+        low, high = spans.get(patch.universe, (patch.address, last))
+        spans[patch.universe] = (min(low, patch.address), max(high, last))
+    return "; ".join("universe %d, channels %d-%d" % (universe, low, high)
+                     for universe, (low, high) in sorted(spans.items()))
+
+
+def describe_fixtures(group, rig, sample):
+    """What a group of GDTF fixtures aims at, how fast they may move, and how
+    much of the pattern that clips at the rig's tempo."""
+    from .limit import group_clipping
+
+    shaping = group.shaping
+    aim = ", ".join("%s %g° ± %g°" % (role, shaping.centre[axis], shaping.size[axis])
+                    for axis, role in enumerate(("pan", "tilt"))
+                    if any(c.axis == axis for c in group.channels))
+    yield "%s; %s" % (group.fixture_type, aim)
+    limits = sorted({patch.limits for patch in group.patches}, key=str)
+    for limit in limits:
+        said = ", ".join("%s %s" % (role, _limit_text(limit[axis]))
+                         for axis, role in enumerate(("pan", "tilt")) if limit[axis])
+        if said:
+            yield "limits: " + said
+    if group.limited:
+        yield "at %g BPM: %s" % (rig.tempo.bpm, group_clipping(group, rig.tempo.bpm, rig.fps,
+                                                                 sample))
+
+
+def _limit_text(limit):
+    speed = "%g°/s" % round(limit.speed, 1) if limit.speed != float("inf") else "any speed"
+    return speed + (", %g°/s²" % round(limit.acceleration) if limit.acceleration else "")
 
 
 def main(argv=None):
@@ -198,16 +271,18 @@ def main(argv=None):
 
     try:
         catalogue, sample = patterns(args.library)
-        rig = apply_options(load_rig(args.rig, catalogue), args)
+        rig = apply_options(load_rig(args.rig, catalogue, scene=args.scene), args)
     except (RigError, LiveError) as error:
         print("%s: error: %s" % (PROGRAM, error), file=sys.stderr)
         return 1
+    for warning in rig.warnings:
+        print("%s: warning: %s" % (PROGRAM, warning), file=sys.stderr)
     if args.remote_pin and len(args.remote_pin) < 4:
         print("%s: error: the remote's PIN must have at least 4 characters" % PROGRAM,
               file=sys.stderr)
         return 1
     if args.check:
-        print(describe(rig))
+        print(describe(rig, sample))
         return 0
     return run(rig, sample, args)
 
@@ -237,28 +312,61 @@ def run(rig, sample, args):
     for line in listening:
         print("%s: %s" % (PROGRAM, line), flush=True)
 
-    def terminate(_signum, _frame):
-        raise KeyboardInterrupt
-
-    previous = signal.signal(signal.SIGTERM, terminate)
+    stop = StopSignals()
     started = time.monotonic()
     try:
-        show.start()
-        if args.no_view or not sys.stdout.isatty():
-            print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)
-            _wait(show, args.duration, started, commands)
-        else:
-            _live_view(show, args.duration, started, midi_port, commands)
-    except KeyboardInterrupt:
-        pass
-    finally:
-        signal.signal(signal.SIGTERM, previous)
-        for closer in reversed(inputs):
-            closer()
-        show.close()
-        for closer in closers:
-            closer()
-    seconds = time.monotonic() - started
+        with stop:
+            try:
+                show.start()
+                if args.no_view or not sys.stdout.isatty():
+                    print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)
+                    _wait(show, args.duration, started, stop, commands)
+                else:
+                    _live_view(show, args.duration, started, midi_port, stop, commands)
+            except Exception:
+                # A closed terminal (SIGHUP) takes the view with it; the show
+                # still ends as it should.
+                if not stop.signals:
+                    raise
+            finally:
+                show.close()
+                for closer in list(reversed(inputs)) + closers:
+                    closer()
+            return _summary(show, rig, time.monotonic() - started)
+    except OSError:
+        if not stop.signals:
+            raise
+        return 0
+
+
+class StopSignals:
+    """SIGINT (Ctrl-C), SIGTERM and SIGHUP (a closed terminal or SSH
+    session) while the show runs: the first asks it to stop; any more, however
+    close together, are only noted, so that nothing cuts short the exit frames
+    (blackout or home)."""
+
+    NAMES = ("SIGINT", "SIGTERM", "SIGHUP")
+
+    def __init__(self):
+        self.signals = []
+        self._previous = {}
+
+    def _note(self, signum, _frame):
+        self.signals.append(signum)
+
+    def __enter__(self):
+        for name in self.NAMES:
+            if hasattr(signal, name):
+                number = getattr(signal, name)
+                self._previous[number] = signal.signal(number, self._note)
+        return self
+
+    def __exit__(self, *_exc):
+        for number, handler in self._previous.items():
+            signal.signal(number, handler)
+
+
+def _summary(show, rig, seconds):
     stats = show.stats
     print("%s: sent %d frames in %.1f s (%d late, %d skipped); %s on exit"
           % (PROGRAM, stats.frames, seconds, stats.late, stats.skipped, rig.on_exit))
@@ -273,9 +381,9 @@ def _open_controller(port, virtual, callback):
     return open_midi_input(port, virtual, callback, "control", PROGRAM + " control")
 
 
-def _wait(show, duration, started, commands):
+def _wait(show, duration, started, stop, commands):
     said = commands.count
-    while show.running:
+    while show.running and not stop.signals:
         if duration is not None and time.monotonic() - started >= duration:
             return
         time.sleep(0.05)
@@ -284,7 +392,7 @@ def _wait(show, duration, started, commands):
             print("%s: %s" % (PROGRAM, commands.message), flush=True)
 
 
-def _live_view(show, duration, started, midi_port, commands):
+def _live_view(show, duration, started, midi_port, stop, commands):
     from rich.live import Live
 
     from .view import Controls, Keys, render
@@ -295,7 +403,7 @@ def _live_view(show, duration, started, midi_port, commands):
     sys.setswitchinterval(0.001)
     with Keys() as keys, Live(render(show, time.monotonic(), controls, midi_port),
                               auto_refresh=False, transient=False) as live:
-        while show.running:
+        while show.running and not stop.signals:
             now = time.monotonic()
             if duration is not None and now - started >= duration:
                 return

@@ -35,7 +35,7 @@ from pulsework_motion import PIPS_PER_BEAT, Shaping
 from pulsework_motion.clock import BEATS_PER_BAR
 
 from .render import group_motion
-from .rig import SHAPING_KEYS, _place, _show, _Table
+from .rig import POSITION_KEYS, SHAPING_KEYS, _place, _show, _Table
 
 WHEN = ("now", "beat", "bar", "phrase")
 DEFAULT_PHRASE_BARS = 4
@@ -47,12 +47,14 @@ BAR_PIPS = BEATS_PER_BAR * PIPS_PER_BEAT
 
 @dataclass(frozen=True)
 class Look:
-    """What a cue sets one group to. `restart`: the cue gives fade_in
-    itself, which then counts from the cue's go."""
+    """What a cue sets one group to: its pattern, shaping and places along
+    a spread by position (`where`, as a Group has them). `restart`: the cue
+    gives fade_in itself, which then counts from the cue's go."""
     group: int
     pattern: str
     period: int
     shaping: Shaping
+    where: tuple = ()
     restart: bool = False
 
 
@@ -149,12 +151,24 @@ def _cue(reader, table, index, groups, defaults):
 def _look(reader, table, group):
     pattern, period = group.pattern, group.period
     if "pattern" in table.data:
-        pattern, period = reader.pattern(table)
-    given = [key for key in SHAPING_KEYS if key in table.data]
-    shaping = reader.shaping(table)
-    table.done(("pattern",) + SHAPING_KEYS)
+        pattern, record = reader.pattern(table)
+        period = record["period_pips"]
+    data = table.data
+    if group.ranges and ("size" in data) != ("centre" in data):
+        # Aimed in degrees, size and centre are held within the fixtures'
+        # ranges together: the one not given is the group's.
+        missing = "centre" if "size" in data else "size"
+        data[missing] = list(getattr(group.shaping, missing))
+    given = [key for key in SHAPING_KEYS if key in data]
+    fields = dict(ranges=group.ranges, patches=group.patches, fixture_type=group.fixture_type)
+    shaping = reader.shaping(table, fields)
+    table.done(("pattern",) + SHAPING_KEYS + POSITION_KEYS)
     shaping = group.shaping.replace(**{key: getattr(shaping, key) for key in given})
-    return Look(group.index, pattern, period, shaping, "fade_in" in given)
+    where = fields["where"] if "spread" in given else group.where
+    if where and (shaping.wings or shaping.blocks > 1):
+        table.fail("spread", 'a spread by position does not go with the group\'s wings or '
+                             'blocks: set wings = false and blocks = 1 in the cue')
+    return Look(group.index, pattern, period, shaping, where, "fade_in" in given)
 
 
 def describe_cues(rig):
@@ -212,7 +226,7 @@ class Director:
         if look.restart and shaping.fade_in:
             shaping = shaping.replace(start=start or 0)
         group = dataclasses.replace(self._base[look.group], pattern=look.pattern,
-                                    period=look.period, shaping=shaping)
+                                    period=look.period, shaping=shaping, where=look.where)
         return group, group_motion(group, self.sample)
 
     def find(self, which):

@@ -13,7 +13,8 @@ Wire format: text messages are JSON ({"t": "pin" | "welcome" | "state"}
 from the server; {"pin": ...} or {"cmd": NAME, "value": ...} from the page);
 a frame is binary, little-endian: frame number (uint32), flags (uint32,
 1 = blackout), pip (float64), then x, y, z (float32) of every fixture,
-group after group in the order of the welcome's groups.
+group after group in the order of the welcome's groups, as sent (degrees
+for a group aimed in degrees: the welcome gives each group's scales).
 
 Safety: it listens on 127.0.0.1 unless asked for another interface. It
 answers only requests addressed to an IP address, localhost or this
@@ -60,6 +61,16 @@ def fixture_places(group):
     else None."""
     places = [patch.position[:2] for patch in getattr(group, "patches", ()) if patch.position]
     return [list(place) for place in places] if places and len(places) == group.fixtures else None
+
+
+def axis_scales(group):
+    """(middle, half) of x, y and z for the page to draw (v - middle) / half:
+    a group aimed in degrees around the centre its rig file gives, by its
+    size; any other as it is."""
+    if not getattr(group, "degrees", False):
+        return [[0.0, 1.0]] * 3
+    shaping = group.shaping
+    return [[centre, size or 1.0] for centre, size in zip(shaping.centre, shaping.size)]
 
 
 class Remote:
@@ -256,7 +267,8 @@ class Remote:
         director = self.show.director
         return {"t": "welcome", "rig": os.path.basename(rig.path), "fps": rig.fps,
                 "groups": [{"name": writer.group.name, "fixtures": writer.group.fixtures,
-                            "places": fixture_places(writer.group)}
+                            "places": fixture_places(writer.group),
+                            "scales": axis_scales(rig.groups[writer.group.index])}
                            for writer in self.show.writers],
                 "cues": [{"number": cue.number, "name": cue.name, "when": cue.describe()}
                          for cue in (director.cues if director is not None else ())]}

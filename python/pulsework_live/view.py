@@ -81,6 +81,19 @@ def _speed_text(speed):
     return "%d/%d×" % (speed.numerator, speed.denominator)
 
 
+def _limit_text(follower):
+    """How much the speed limit clips over the last two seconds."""
+    from rich.text import Text
+
+    if follower is None:
+        return "-"
+    share = follower.clipped_share
+    if not share:
+        return Text("follows", style="green")
+    return Text("clips %.0f %% · %.0f°" % (share * 100, follower.worst),
+                style="yellow" if share < 0.5 else "bold yellow")
+
+
 def _phase_bar(fraction, width=10):
     filled = int(fraction * width + 0.5)
     return "█" * filled + "·" * (width - filled)
@@ -110,7 +123,10 @@ def render(show, now, controls=None, midi_port=""):
                  % (fps, show.rig.fps, show.stats.late, show.stats.skipped, mean_late * 1000,
                     worst_late * 1000, cpu * 100))
     groups = Table(title="groups", title_justify="left", expand=False)
-    for column in ("group", "pattern", "fixtures", "speed", "spread", "phase", "output"):
+    limited = any(writer.follower is not None for writer in show.writers)
+    columns = ("group", "pattern", "fixtures", "speed", "spread", "phase", "output") + (
+        ("limit",) if limited else ())
+    for column in columns:
         groups.add_column(column, justify="right" if column in ("fixtures", "speed", "spread")
                           else "left")
     for writer in show.writers:
@@ -124,8 +140,12 @@ def render(show, now, controls=None, midi_port=""):
             fraction = writer.motion.pattern_pips(pip)[0] / group.period
             phase = "%s %3.0f %%" % (_phase_bar(fraction), fraction * 100)
         where = group.output + (" u%d" % group.universe if group.is_dmx else "")
-        groups.add_row(group.name, group.pattern, str(group.fixtures), _speed_text(group.speed),
-                       "%g°%s" % (float(group.spread), flags), phase, where)
+        row = [group.name, group.pattern, str(group.fixtures), _speed_text(group.speed),
+               ("by position" if group.where else "%g°" % float(group.spread)) + flags, phase,
+               where]
+        if limited:
+            row.append(_limit_text(writer.follower))
+        groups.add_row(*row)
     outputs = Table(title="outputs", title_justify="left")
     for column in ("output", "sends to", "universes", "packets", "state"):
         outputs.add_column(column, justify="right" if column == "packets" else "left")

@@ -15,6 +15,7 @@ from pulsework_live.cues import Director
 from pulsework_live.osc_in import OscIn
 from pulsework_live.remote import Remote
 
+from .test_live_fixtures import fixture_files, make  # noqa: F401 (fixtures)
 from .test_live_wire import artnet, check_dmx
 
 RIG = """
@@ -338,3 +339,16 @@ def test_the_program_listens_where_asked(tmp_path, write_rig):
     result = run([path, "--remote", "--remote-pin", "12"], tmp_path)
     assert result.returncode == 1
     assert "the remote's PIN must have at least 4 characters" in result.stderr
+
+
+def test_a_cue_aims_a_gdtf_group_within_its_ranges(fixture_files):
+    path = fixture_files / "rig.toml"
+    path.write_text('[[output]]\nname = "w"\nprotocol = "artnet"\n[[group]]\nname = "s"\n'
+                    'pattern = "circle"\nfixture = "scanner.gdtf"\ncentre = [10, 5]\n'
+                    'size = [40, 20]\n[[cue]]\nname = "left"\n[cue.group.s]\ncentre = [-80, 5]\n')
+    rig = load_rig(str(path))
+    (look,) = rig.cues[0].looks
+    # The group's own size around the cue's centre, held within pan -85° to 85°.
+    assert look.shaping.centre[:2] == (-80.0, 5.0) and look.shaping.size[:2] == (5.0, 20.0)
+    (warning,) = rig.warnings
+    assert 'cue "left" (cue 1), group "s", key "size": size [40°, 20°] around centre ' in warning

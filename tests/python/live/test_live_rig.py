@@ -100,7 +100,7 @@ FAULTS = [
     (OUTPUT + "port = 70000\n" + GROUP,
      'output "wire" (output 1), key "port": must be a whole number from 1 to 65535, found 70000'),
     (OUTPUT + 'host = "not a host"\n' + GROUP,
-     'output "wire" (output 1), key "host": must be an IP address or a host name, '
+     'output "wire" (output 1), key "host": must be an IPv4 address or a host name, '
      'found "not a host"'),
     (OUTPUT + OUTPUT + GROUP,
      'output "wire" (output 2), key "name": another output is already named "wire"'),
@@ -113,7 +113,8 @@ FAULTS = [
      'group "spots" (group 1), key "speed": must be a number above 0 and at most 64, or a '
      'fraction such as "1/2" or "3/4", found 0'),
     (OUTPUT + GROUP + "size = 1.5\n",
-     'group "spots" (group 1), key "size": must be an amplitude from 0 to 1, or [x, y, z] of them, found 1.5'),
+     'group "spots" (group 1), key "size": must be an amplitude from 0 to 1, or [x, y, z] of them, '
+     'found 1.5 (degrees are for a group with a GDTF fixture type)'),
     (OUTPUT + GROUP + "wings = 2\n",
      'group "spots" (group 1), key "wings": must be true or false, found 2'),
     (OUTPUT + GROUP + "adress = 3\n",
@@ -135,6 +136,10 @@ FAULTS = [
     (OUTPUT + GROUP + GROUP.replace('"spots"', '"more"'),
      'group "more" (group 2), key "address": channel 1 of universe 0 on output "wire" is also '
      'driven by group "spots"'),
+    (OUTPUT + 'host = "127.0.0.1"\n' + OUTPUT.replace('"wire"', '"again"') + 'host = "localhost"\n'
+     + GROUP + 'output = "wire"\n' + GROUP.replace('"spots"', '"more"') + 'output = "again"\n',
+     'group "more" (group 2), key "address": channel 1 of universe 0 on output "again" is also '
+     'driven by group "spots" on output "wire", which sends to the same place'),
     (OUTPUT + OUTPUT.replace('"wire"', '"other"') + GROUP,
      'group "spots" (group 1), key "output": missing (required)'),
     (OUTPUT + GROUP + 'output = "elsewhere"\n',
