@@ -347,14 +347,17 @@ def timing(label, values):
 def print_played(plain, runs, fps, seconds):
     print("\nplayed live: two cues for every group, fired in turn every beat (fade 1 beat, on "
           "the next beat)")
-    print("  %-16s %8s %10s %8s %8s   %s" % ("", "CPU", "per frame", "late", "skipped",
-                                            "frame timing"))
+    print("  %-16s %8s %10s %6s %8s   %-44s %s" % (
+        "", "CPU", "per frame", "late", "skipped", "frame timing",
+        "the bare sleep loop's meanwhile"))
     for label, run in (("plain", plain),) + runs:
-        lateness = run["lateness"]
-        print("  %-16s %6.1f %% %7.3f ms %8d %8d   mean %5.2f ms  p99 %6.2f ms  max %6.2f ms"
+        lateness, bare = run["lateness"], run["sleep_lateness"]
+        print("  %-16s %6.1f %% %7.3f ms %6d %8d   mean %5.2f ms  p99 %6.2f ms  max %6.2f ms   "
+              "p99 %6.2f ms  max %6.2f ms"
               % (label, run["process_share"] * 100, run["frame_cpu"] * 1000, run["late"],
                  run["skipped"], statistics.mean(lateness) * 1000,
-                 percentile(lateness, 0.99) * 1000, max(lateness) * 1000))
+                 percentile(lateness, 0.99) * 1000, max(lateness) * 1000,
+                 percentile(bare, 0.99) * 1000, max(bare) * 1000))
     for label, run in runs:
         goes = run["goes"]
         exact = sum(1 for go, pip, before, _late in goes if pip >= go and
