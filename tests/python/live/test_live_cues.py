@@ -3,6 +3,7 @@ and the controls (keys, MIDI, OSC in, the web remote), checked on the wire."""
 import dataclasses
 import http.client
 import json
+import os
 import time
 
 import mido
@@ -327,15 +328,18 @@ def test_the_page_fires_a_cue_and_its_view_follows_the_outputs(module, played, o
     assert "drop" in page.inner_text("#now")
 
 
-def test_the_program_listens_where_asked(tmp_path, write_rig):
+def test_the_example_plays_from_the_readme_listening_where_asked(tmp_path):
+    """As the README runs it, on ports the system picks (a MIDI controller
+    that is not there is only reported)."""
     from .test_live_cli import run
 
-    path = write_rig(RIG.format(port=6454, when="bar", fade=0))
+    path = os.path.join(os.path.dirname(__file__), "..", "..", "..", "examples", "cues.toml")
     result = run([path, "--no-view", "--duration", "0.5", "--osc-in", "0", "--remote", "0"],
                  tmp_path)
     assert result.returncode == 0, result.stderr
     assert "pulsework-live: OSC in: 127.0.0.1:" in result.stdout
     assert "pulsework-live: remote: http://127.0.0.1:" in result.stdout
+    assert "pulsework-live: MIDI controller" in result.stdout
     result = run([path, "--remote", "--remote-pin", "12"], tmp_path)
     assert result.returncode == 1
     assert "the remote's PIN must have at least 4 characters" in result.stderr
