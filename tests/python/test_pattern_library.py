@@ -1,10 +1,9 @@
 """PatternLibrary from Python: layering user patterns over the defaults."""
 import math
-import sys
 
 import pytest
 
-from conftest import INT_MAX, INT_MIN, IntOnly, pips_around
+from conftest import INT_MAX, INT_MIN, IntOnly, pips_around, reference_counts
 
 PIPS = [0, 1, 17, 63, 64, 255, -1, -64, INT_MIN, INT_MAX]
 
@@ -181,12 +180,12 @@ def test_failed_construction_changes_nothing(module, defaults):
     wave, calm = steady(module, "wave", 4, y=0.5), steady(module, "calm", 2)
     faulty = steady(module, "bounce", 64)
     patterns = [wave, calm, faulty]
-    counts = [sys.getrefcount(p) for p in patterns]
+    counts = reference_counts(patterns)
     refused(module, patterns, "Cannot override default pattern: bounce")
-    assert [sys.getrefcount(p) for p in patterns] == counts
+    assert reference_counts(patterns) == counts
     patterns.remove(faulty)
     library = module.PatternLibrary(patterns)
-    assert [sys.getrefcount(p) for p in patterns] == counts[:2]  # copies, not references
+    assert reference_counts(patterns) == counts[:2]  # copies, not references
     assert library.catalogue() == module.PatternLibrary([wave, calm]).catalogue()
     assert len(library.catalogue()) == len(defaults) + 2
     patterns.clear()

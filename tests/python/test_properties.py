@@ -16,7 +16,6 @@ import math
 import os
 import re
 import struct
-import sys
 from decimal import Decimal
 
 import pytest
@@ -24,7 +23,7 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 import pulsework
-from conftest import INT_MAX, INT_MIN, Index, IntOnly
+from conftest import INT_MAX, INT_MIN, Index, IntOnly, reference_counts
 
 # A failing library case lists a thousand patterns, and hypothesis warns
 # about the size of that report; CPython 3.9 warns of the __int__ pips.
@@ -296,7 +295,7 @@ def expected_pattern(name, rows):
 def test_sampled_pattern(name, description, arguments):
     samples, rows, raises = arguments
     with counting_references():
-        before = sys.getrefcount(samples)
+        before = reference_counts([samples])
         try:
             pattern = pulsework.SampledPattern(name, description, samples)
         except Boom:
@@ -309,7 +308,7 @@ def test_sampled_pattern(name, description, arguments):
             if isinstance(error, ValueError):
                 assert str(error) == outcome[1]
             # A refused pattern holds nothing it was given.
-            assert sys.getrefcount(samples) == before
+            assert reference_counts([samples]) == before
             return
     assert not raises
     outcome = expected_pattern(name.encode(), rows)
@@ -405,12 +404,12 @@ def test_pattern_library(chosen, kind, pip):
 
 
 def check_library(chosen, kind, pip, outcome, own):
-    counts = [sys.getrefcount(p) for p in chosen[:8]]
+    counts = reference_counts(chosen[:8])
     try:
         library = pulsework.PatternLibrary(LIBRARY_CONTAINERS[kind](chosen))
     except ValueError as error:
         assert outcome == ("ValueError", str(error))
-        assert [sys.getrefcount(p) for p in chosen[:8]] == counts
+        assert reference_counts(chosen[:8]) == counts
         return
     assert outcome[0] == "ok", outcome
     listed = library.catalogue()
@@ -421,7 +420,7 @@ def check_library(chosen, kind, pip, outcome, own):
     assert row_bits(library.sample("bounce", pip).as_tuple()) == row_bits(pulsework.bounce(pip).as_tuple())
     # The library copied what it kept: it holds none of the objects given.
     del library
-    assert [sys.getrefcount(p) for p in chosen[:8]] == counts
+    assert reference_counts(chosen[:8]) == counts
 
 
 @given(items=st.lists(st.sampled_from([None, 1, "own_1", b"x", SMALL[0], pulsework.Offset3, LIBRARY]),

@@ -1,12 +1,11 @@
 """SampledPattern from Python: conversion of its arguments, its errors and its reads."""
 import math
-import sys
 from decimal import Decimal
 from fractions import Fraction
 
 import pytest
 
-from conftest import INT_MAX, INT_MIN, Index, IntOnly, pips_around
+from conftest import INT_MAX, INT_MIN, Index, IntOnly, pips_around, reference_counts
 
 BAD_NAME = "Invalid pattern name"
 BAD_COUNT = "A pattern requires 1..65535 samples (one per pip)"
@@ -216,13 +215,13 @@ def test_failing_generator_propagates(module):
 def test_no_references_kept_or_leaked(module, longest_rows):
     row = [0.5, 0.25, 0.0]
     bad = [2.0, 0.0, 0.0]
-    before = sys.getrefcount(row), sys.getrefcount(bad)
+    before = reference_counts([row, bad])
     for samples in ([row] * 100, [row] * 10 + [bad], [row] * 10 + [[row]], (r for r in [row, bad])):
         try:
             make(module, samples)
         except (TypeError, ValueError):
             pass
-    assert (sys.getrefcount(row), sys.getrefcount(bad)) == before
+    assert reference_counts([row, bad]) == before
     with pytest.raises(ValueError):
         make(module, longest_rows + [row])
-    assert sys.getrefcount(row) == before[0]
+    assert reference_counts([row]) == before[:1]
