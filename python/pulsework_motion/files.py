@@ -307,9 +307,14 @@ def save_patterns(path: PathLike, patterns: Any, module: Any = None) -> None:
     path = os.fspath(path)
     kind = _kind(path)
     rows = _pattern_rows(patterns, module)
-    text = _json_text(rows) if kind == "json" else _csv_text(rows)
+    write_whole(path, _json_text(rows) if kind == "json" else _csv_text(rows))
+
+
+def write_whole(path: str, text: str) -> None:
+    """Write a text file whole or not at all: into a temporary file beside
+    it, then moved over the old one."""
     folder = os.path.dirname(os.path.abspath(path))
-    handle, temporary = tempfile.mkstemp(prefix=".pulsework-", suffix="." + kind, dir=folder)
+    handle, temporary = tempfile.mkstemp(prefix=".pulsework-", suffix=".tmp", dir=folder)
     try:
         with os.fdopen(handle, "w", encoding="utf-8", newline="") as stream:
             stream.write(text)
