@@ -44,8 +44,16 @@ def parser():
                    help="the starting tempo, instead of the rig's")
     p.add_argument("--fps", type=_number(1, 240, "the frame rate"),
                    help="frames per second, instead of the rig's (default 44)")
-    p.add_argument("--tempo", choices=("fixed", "midi", "link"),
-                   help="where the tempo comes from, instead of the rig's")
+    p.add_argument("--tempo", choices=("fixed", "midi", "link", "audio"),
+                   help="where the tempo comes from, instead of the rig's (audio: the beats "
+                        "heard on an audio input; needs the music extra)")
+    p.add_argument("--input", metavar="DEVICE",
+                   help="with --tempo audio, the audio input to listen to (part of its name, or "
+                        "its number; default: the system's)")
+    p.add_argument("--song", metavar="SONG",
+                   help="play this audio file and follow its beat map (SONG.beats.json, or "
+                        "--beats, else an analysis of the song); stops at its end")
+    p.add_argument("--beats", metavar="FILE", help="with --song, the song's beat map")
     p.add_argument("--midi-port", metavar="NAME",
                    help="the MIDI input to follow (part of its name)")
     p.add_argument("--duration", type=_number(0, 1e9, "the duration"), metavar="SECONDS",
@@ -89,10 +97,15 @@ def apply_options(rig, args):
     return dataclasses.replace(rig, tempo=tempo, fps=fps)
 
 
-def make_clock(tempo, now):
-    """(clock, closer, label of the MIDI port)."""
+def make_clock(tempo, now, audio_input=None):
+    """(clock, closer, label of the MIDI port or audio input)."""
     from pulsework_motion import LinkClock, MidiClock, TempoClock
 
+    if tempo.source == "audio":
+        from .audio import listen
+
+        clock, _listener, close = listen(audio_input)
+        return clock, close, audio_input or "default input"
     if tempo.source == "fixed":
         return TempoClock(tempo.bpm, now), None, ""
     if tempo.source == "link":
@@ -177,10 +190,20 @@ def run(rig, sample, args):
     from .show import Show
 
     closers = []
+    player = None
     try:
-        clock, closer, midi_port = make_clock(rig.tempo, time.monotonic())
-        if closer:
-            closers.append(closer)
+        if args.song:
+            from .audio import song_player
+
+            player = song_player(args.song, args.beats)
+            clock, midi_port = player.clock, args.song
+            closers.append(player.close)
+            if args.duration is None:
+                args.duration = player.seconds
+        else:
+            clock, closer, midi_port = make_clock(rig.tempo, time.monotonic(), args.input)
+            if closer:
+                closers.append(closer)
         show = Show(rig, clock, sample)
     except (LiveError, OSError) as error:
         for closer in closers:
@@ -194,6 +217,8 @@ def run(rig, sample, args):
     previous = signal.signal(signal.SIGTERM, terminate)
     started = time.monotonic()
     try:
+        if player is not None:
+            player.start()
         show.start()
         if args.no_view or not sys.stdout.isatty():
             print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)

@@ -1,0 +1,120 @@
+"""The music extra end to end: analysis of a synthesised song, offline
+renders against the module's own sampling, and the live tracker hearing a
+song played through a real (null-sink) audio path."""
+import csv
+import json
+import os
+import time
+
+import pytest
+
+from pulsework_motion import (Beat, BeatMap, BeatMapClock, Motion, Shaping, read_beat_map,
+                              write_beat_map)
+
+from .conftest import RATE, drum_song
+
+np = pytest.importorskip("numpy")
+WINDOW = 0.07  # mir_eval's beat tolerance, in seconds
+
+
+def hits(found, truth):
+    """The share of true times with a found one within WINDOW."""
+    found = np.asarray(found)
+    return np.mean([np.min(np.abs(found - t)) <= WINDOW for t in truth])
+
+
+def true_map(times, audio="song.wav"):
+    return BeatMap([Beat(float(t), k // 4 + 1, k % 4 + 1) for k, t in enumerate(times)],
+                   audio=audio)
+
+
+def test_beats_of_a_song(song, capsys):
+    from pulsework_music import analysis, beats
+
+    try:
+        analysis.import_madmom()
+    except analysis.AnalysisError as error:
+        pytest.skip(str(error))
+
+    path, times = song
+    assert beats.main([path]) == 0
+    assert "bars of 4, 120.0 BPM" in capsys.readouterr().out
+    found = read_beat_map(path + ".beats.json")
+    assert hits([b.time for b in found.beats], times) >= 0.95
+    assert hits(found.downbeats, times[::4]) >= 0.85
+    assert found.tempo == pytest.approx(120, rel=0.02)
+
+
+def test_renders_equal_sampling_at_the_clocks_pips(song, tmp_path):
+    pytest.importorskip("soundfile")
+    import pulsework
+    from pulsework_music import render
+
+    path, times = song
+    beat_map = true_map(times[:-3] + 0.013 * np.sin(np.arange(len(times) - 3)))
+    write_beat_map(path + ".beats.json", beat_map)
+    out = str(tmp_path / "motion.csv")
+    assert render.main([path, "--pattern", "beat_house_classic_bounce", "--copies", "3",
+                        "--spread", "120", "--size", "0.5", "--fps", "30", "-o", out]) == 0
+    with open(out) as stream:
+        rows = list(csv.reader(stream))
+    clock = BeatMapClock(beat_map, start=0.0)
+    motion = Motion("beat_house_classic_bounce", Shaping(spread=120, size=0.5), 3)
+    assert rows[0] == ["frame", "time", "pip"] + ["%s%d" % (a, i) for i in (1, 2, 3)
+                                                  for a in "xyz"]
+    assert len(rows) - 1 == int(len(drum_song()[0]) / RATE * 30) + 1
+    for row in rows[1:]:
+        frame, pip = int(row[0]), int(row[2])
+        assert pip == clock.pip(frame / 30)
+        assert [float(v) for v in row[3:]] == pytest.approx(
+            [v for p in motion.positions(pip) for v in p], abs=1e-9)
+    # A rig: every group's values as the live writers make them.
+    rig = os.path.join(os.path.dirname(__file__), "..", "..", "..", "examples", "rig.toml")
+    out = str(tmp_path / "rig.json")
+    assert render.main([path, "--rig", rig, "--fps", "10", "-o", out]) == 0
+    with open(out) as stream:
+        document = json.load(stream)
+    from pulsework_live.rig import load_rig
+    from pulsework_live.show import Show
+
+    show = Show(load_rig(rig), None, pulsework.sample, senders={})
+    clock = BeatMapClock(beat_map, start=0.0)
+    for row in document["rows"][::7]:
+        assert row[2] == clock.pip(row[1])
+        show.render(row[2])
+        buffer = next(iter(next(iter(show.buffers.values())).values()))
+        dmx = [v for v in row[3:] if isinstance(v, int)]
+        assert dmx and all(0 <= v <= 65535 for v in dmx)
+        assert buffer[0] in (dmx[0], dmx[0] >> 8)
+
+
+def test_live_tracker_hears_a_song_through_pulseaudio(pulse, tmp_path):
+    pytest.importorskip("aubio")
+    pytest.importorskip("sounddevice")
+    soundfile = pytest.importorskip("soundfile")
+    from pulsework_live.audio import SongPlayer, listen
+
+    audio, times = drum_song(bars=4)
+    path = str(tmp_path / "song.wav")
+    soundfile.write(path, audio, RATE)
+    player = SongPlayer(path, true_map(times), device=pulse)
+    clock, _listener, close = listen(pulse)
+    try:
+        player.start()
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline and (player.song_time(time.monotonic()) or 0) \
+                < times[-1] + 0.1:
+            time.sleep(0.02)
+        now = time.monotonic()
+        # Both clocks at one moment: the song's map through the player's
+        # playback position, and the tracker's, from what it heard.
+        heard, played = clock.position(now), player.clock.position(now)
+        state = clock.state(now)
+    finally:
+        close()
+        player.close()
+    assert state == "locked" and clock.bpm == pytest.approx(120, rel=0.03)
+    # The same beat phase within the beat window (the tracker counts its own
+    # beats, so whole beats may differ).
+    phase = (heard - played) / 64
+    assert abs(phase - round(phase)) * 0.5 <= WINDOW
