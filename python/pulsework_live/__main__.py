@@ -187,6 +187,7 @@ def main(argv=None):
 
 
 def run(rig, sample, args):
+    from .audio import AudioError
     from .show import Show
 
     closers = []
@@ -205,7 +206,7 @@ def run(rig, sample, args):
             if closer:
                 closers.append(closer)
         show = Show(rig, clock, sample)
-    except (LiveError, OSError) as error:
+    except (LiveError, AudioError, OSError) as error:
         for closer in closers:
             closer()
         print("%s: error: %s" % (PROGRAM, error), file=sys.stderr)

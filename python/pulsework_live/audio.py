@@ -22,7 +22,12 @@ import collections
 import threading
 import time
 
-from .__main__ import LiveError
+from pulsework_music.analysis import MUSIC_EXTRA
+
+
+
+class AudioError(RuntimeError):
+    """Audio that cannot be had: a missing library or device; the message says which."""
 
 RATE = 44100
 BLOCK = 512
@@ -30,16 +35,15 @@ WINDOW = 2.0
 # Playback: a block of 46 ms, 0.2 s queued, which busy machines keep fed.
 PLAY_BLOCK = 2048
 PLAY_LATENCY = 0.2
-MUSIC_EXTRA = 'python -m pip install "pulsework[music]" (CPython 3.11 to 3.13)'
 
 
 def _sounddevice():
     try:
         import sounddevice
     except ImportError:
-        raise LiveError("audio needs sounddevice: " + MUSIC_EXTRA) from None
+        raise AudioError("audio needs sounddevice: " + MUSIC_EXTRA) from None
     except OSError as error:  # the module is there, PortAudio is not
-        raise LiveError("audio needs the PortAudio library (libportaudio2): %s" % error) from None
+        raise AudioError("audio needs the PortAudio library (libportaudio2): %s" % error) from None
     return sounddevice
 
 
@@ -54,7 +58,7 @@ def _device(sd, name, kind):
     for index, device_name in devices:
         if name.lower() in device_name.lower():
             return index
-    raise LiveError("no audio %s named like \"%s\" (devices: %s)"
+    raise AudioError("no audio %s named like \"%s\" (devices: %s)"
                     % (kind, name, ", ".join('"%s"' % n for _i, n in devices) or "none"))
 
 
@@ -88,7 +92,7 @@ def listen(device=None, rate=RATE):
         clock = AudioClock()
         listener = Listener(clock, rate)
     except (ImportError, RuntimeError) as error:
-        raise LiveError(str(error)) from None
+        raise AudioError(str(error)) from None
 
     timeline = Timeline(earliest=True)
     taken = [0]
@@ -103,7 +107,7 @@ def listen(device=None, rate=RATE):
                                 device=_device(sd, device, "input"), callback=heard)
         stream.start()
     except sd.PortAudioError as error:
-        raise LiveError("cannot open the audio input: %s" % error) from None
+        raise AudioError("cannot open the audio input: %s" % error) from None
 
     def close():
         stream.stop()
@@ -120,9 +124,9 @@ class SongPlayer:
             import soundfile
             self.audio, self.rate = soundfile.read(path, dtype="float32", always_2d=True)
         except ImportError:
-            raise LiveError("playing a song needs soundfile: " + MUSIC_EXTRA) from None
+            raise AudioError("playing a song needs soundfile: " + MUSIC_EXTRA) from None
         except (RuntimeError, OSError) as error:
-            raise LiveError("%s: cannot read the audio: %s" % (path, error)) from None
+            raise AudioError("%s: cannot read the audio: %s" % (path, error)) from None
         from pulsework_motion import BeatMapClock
 
         self.seconds = len(self.audio) / self.rate
@@ -137,7 +141,7 @@ class SongPlayer:
                                           latency=PLAY_LATENCY, blocksize=PLAY_BLOCK,
                                           callback=self._fill)
         except sd.PortAudioError as error:
-            raise LiveError("cannot open the audio output: %s" % error) from None
+            raise AudioError("cannot open the audio output: %s" % error) from None
 
     def _fill(self, outdata, frames, times, status):
         start = self._next
@@ -173,9 +177,9 @@ def song_player(song, beats=None):
         from pulsework_music.analysis import AnalysisError
         from pulsework_music.beats import song_beat_map
     except ImportError as error:
-        raise LiveError("--song needs the music extra (%s): %s" % (error, MUSIC_EXTRA)) from None
+        raise AudioError("--song needs the music extra (%s): %s" % (error, MUSIC_EXTRA)) from None
     try:
         beat_map = song_beat_map(song, beats, say=lambda text: print("pulsework-live: " + text))
     except (AnalysisError, BeatMapError) as error:
-        raise LiveError(str(error)) from None
+        raise AudioError(str(error)) from None
     return SongPlayer(song, beat_map)

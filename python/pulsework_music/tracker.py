@@ -3,15 +3,16 @@
 `BeatTracker` takes blocks of mono samples as they arrive (from a
 sounddevice input stream, or a file for tests and benchmarks) and runs
 aubio's real-time tempo tracker over them: each beat it finds is reported
-at its moment on the caller's time line, with the tempo and aubio's
-confidence. `AudioClock` is a pulsework_motion Clock driven by those beats:
+at its moment on the caller's time line, with the tempo. `AudioClock` is a pulsework_motion Clock driven by those beats:
 between beats it runs at the tempo found; at each beat it steers towards
 the nearest beat of its own count over the next beat, never running
 backwards; when the beats stop (the music stopped, or the tracker lost
-them) it holds the last tempo and says so.
+them) it holds the last tempo and says so. Its confidence is the share of
+the last eight beats heard that fell where it expected them (within 50 ms).
 """
+import collections
 import threading
-from typing import Any, List, Optional, Tuple
+from typing import Any, Deque, List, Optional, Tuple
 
 from pulsework_motion.clock import MAX_BPM, MIN_BPM, PIPS_PER_BEAT, Clock, _monotonic
 
@@ -22,6 +23,8 @@ WINDOW = 1024
 LOST_BEATS = 3.0
 # A beat's correction is spread over this many beats.
 STEER_BEATS = 1.0
+ON_TIME_S = 0.05
+CONFIDENCE_BEATS = 8
 SILENCE_DB = -60.0
 
 
@@ -41,7 +44,7 @@ class BeatTracker:
 
     `feed(samples, end)` takes mono float32 samples whose last one was
     captured at moment `end` (seconds on the caller's time line) and returns
-    the beats found in them as [(moment, bpm, confidence)].
+    the beats found in them as [(moment, bpm)].
     """
 
     def __init__(self, rate: int = RATE, hop: int = HOP, window: int = WINDOW) -> None:
@@ -55,9 +58,8 @@ class BeatTracker:
         self._pending = numpy.zeros(0, dtype=numpy.float32)
         self._samples = 0          # samples given to aubio so far
         self.bpm: Optional[float] = None
-        self.confidence = 0.0
 
-    def feed(self, samples: Any, end: float) -> List[Tuple[float, float, float]]:
+    def feed(self, samples: Any, end: float) -> List[Tuple[float, float]]:
         np = self._np
         samples = np.asarray(samples, dtype=np.float32).reshape(-1)
         pending = np.concatenate((self._pending, samples)) if len(self._pending) else samples
@@ -69,11 +71,9 @@ class BeatTracker:
         while used + hop <= len(pending):
             if tempo(np.ascontiguousarray(pending[used:used + hop]))[0]:
                 bpm = float(tempo.get_bpm())
-                self.confidence = float(tempo.get_confidence())
                 if MIN_BPM <= bpm <= MAX_BPM:
                     self.bpm = bpm
-                    at = end - (fed_end - tempo.get_last()) / self.rate
-                    beats.append((at, bpm, self.confidence))
+                    beats.append((end - (fed_end - tempo.get_last()) / self.rate, bpm))
             used += hop
         self._samples += used
         self._pending = pending[used:].copy()
@@ -99,12 +99,17 @@ class AudioClock(Clock):
         self._steer_end = self._anchor_time
         self._last_beat: Optional[float] = None
         self._bpm: Optional[float] = None
-        self.confidence = 0.0
+        self._on_time: Deque[bool] = collections.deque(maxlen=CONFIDENCE_BEATS)
         self.beats = 0
 
     @property
     def bpm(self) -> Optional[float]:
         return self._bpm
+
+    @property
+    def confidence(self) -> float:
+        """The share of the last eight beats heard that came on time, 0 to 1."""
+        return sum(self._on_time) / CONFIDENCE_BEATS
 
     def state(self, now: Optional[float] = None) -> str:
         now = _monotonic(now)
@@ -123,8 +128,7 @@ class AudioClock(Clock):
     def source_position(self, now: float) -> float:
         return self._position(now)
 
-    def beat(self, at: float, bpm: float, confidence: float = 1.0,
-             now: Optional[float] = None) -> None:
+    def beat(self, at: float, bpm: float, now: Optional[float] = None) -> None:
         """A beat heard at moment `at`, at `bpm`: steer towards it."""
         now = _monotonic(now)
         with self._lock:
@@ -140,6 +144,8 @@ class AudioClock(Clock):
             error = wanted - here
             if self._last_beat is None and error > 0:
                 here, error = wanted, 0.0   # a jump forwards, once
+            else:
+                self._on_time.append(abs(error) / nominal <= ON_TIME_S)
             # Never backwards, never more than twice the tempo while steering.
             rate = min(2 * nominal, max(0.25 * nominal, nominal + error / seconds))
             self._anchor, self._anchor_time = here, now
@@ -147,7 +153,6 @@ class AudioClock(Clock):
             self._nominal = nominal
             self._bpm = bpm
             self._last_beat = at
-            self.confidence = confidence
             self.beats += 1
 
 
@@ -164,6 +169,5 @@ class Listener:
     def feed(self, samples: Any, end: float) -> None:
         with self._lock:
             self.level = float(abs(samples).max()) if len(samples) else 0.0
-            for at, bpm, confidence in self.tracker.feed(samples, end):
-                self.clock.beat(at, bpm, confidence, now=end)
-            self.clock.confidence = self.tracker.confidence
+            for at, bpm in self.tracker.feed(samples, end):
+                self.clock.beat(at, bpm, now=end)

@@ -67,6 +67,8 @@ def pulse():
     saved = {key: os.environ.get(key) for key in ("XDG_RUNTIME_DIR", "PULSE_SINK",
                                                   "PULSE_SOURCE")}
     env = dict(os.environ, XDG_RUNTIME_DIR=runtime, HOME=runtime)
+    # The suite may run under a preloaded sanitizer runtime; the daemon is not what it checks.
+    env.pop("LD_PRELOAD", None)
     started = subprocess.run(
         [daemon, "-D", "--exit-idle-time=-1", "-n", "--disallow-exit", "--no-cpu-limit",
          "--load=module-null-sink sink_name=%s" % SINK, "--load=module-native-protocol-unix"],
