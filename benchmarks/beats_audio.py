@@ -29,7 +29,8 @@ MIN_SECONDS = 20.0          # every clip lasts at least this long, and at least 
 MIN_BARS = 8
 SWING_PIPS = 5              # an off-beat sixteenth moved 5 pips late: about 66 % swing
 NOISE_DB = -30.0            # the noise floor, below the clip's RMS
-RENDER_VERSION = 1
+RENDER_VERSION = 2
+FILE_TICKS = 2000           # ticks a second: the file's own time, at 60 BPM
 
 
 def soundfont():
@@ -149,29 +150,41 @@ def swung(groove):
 
 
 def midi_file(clip, per_pip):
-    """A MidiFile of the clip: the groove looped over the clip's tempo map."""
+    """A MidiFile of the clip: the groove looped over the clip's tempo map.
+
+    The tempo map is played by the file's timing itself, not by tempo
+    changes (a synthesiser may apply those a little late): the file runs at
+    a fixed 60 BPM with a tick of half a millisecond, and every event sits at
+    the tick of its moment on the map.
+    """
     import mido
 
     groove = swung(clip.groove) if clip.swing else clip.groove
-    loop = groove_file(groove, clip.tempos[0], 64, per_pip)
+    loop = groove_file(groove, 60.0, 64, per_pip)
     ticks_per_beat = loop.ticks_per_beat
     period = groove["period"] * per_pip
     total = len(clip.tempos) * ticks_per_beat
-    song = mido.MidiFile(type=1, ticks_per_beat=ticks_per_beat)
-    conductor = [(k * ticks_per_beat, mido.MetaMessage("set_tempo", tempo=mido.bpm2tempo(bpm)))
-                 for k, bpm in enumerate(clip.tempos)
-                 if k == 0 or bpm != clip.tempos[k - 1]]
-    song.tracks.append(_track(mido, conductor, total))
+    starts = clip.beat_times()
+
+    def tick_of(tick):
+        beat, within = divmod(tick, ticks_per_beat)
+        beat = min(beat, len(clip.tempos) - 1)
+        within = tick - beat * ticks_per_beat
+        seconds = starts[beat] + within / ticks_per_beat * 60.0 / clip.tempos[beat]
+        return round(seconds * FILE_TICKS)
+
+    song = mido.MidiFile(type=0, ticks_per_beat=FILE_TICKS)
+    events = [(0, mido.MetaMessage("set_tempo", tempo=mido.bpm2tempo(60)))]
     for track in loop.tracks[1:]:
-        events, tick = [], 0
+        tick = 0
         for message in track:
             tick += message.time
-            if not message.is_meta:
-                events.append((tick, message))
-        looped = [(start + tick, message) for start in range(0, total, period)
-                  for tick, message in events if start + tick < total
-                  or message.type == "note_off"]
-        song.tracks.append(_track(mido, looped, total))
+            if message.is_meta:
+                continue
+            for start in range(0, total, period):
+                if start + tick < total or (message.type == "note_off" and start < total):
+                    events.append((tick_of(start + tick), message))
+    song.tracks.append(_track(mido, events, tick_of(total)))
     return song
 
 

@@ -88,6 +88,8 @@ def test_renders_equal_sampling_at_the_clocks_pips(song, tmp_path):
         assert buffer[0] in (dmx[0], dmx[0] >> 8)
 
 
+# sounddevice sets a NumPy array's shape in every callback, which NumPy 2.5 deprecates.
+@pytest.mark.filterwarnings("ignore:Setting the shape on a NumPy array:DeprecationWarning")
 def test_live_tracker_hears_a_song_through_pulseaudio(pulse, tmp_path):
     pytest.importorskip("aubio")
     pytest.importorskip("sounddevice")
