@@ -6,9 +6,10 @@ joined in the order of SCRIPTS.
 """
 import json
 import os
-import tempfile
 from importlib import resources
 from typing import Any
+
+from pulsework_motion.files import write_whole
 
 SCRIPTS = (
     "util.js",
@@ -66,18 +67,6 @@ def output_file(out: str) -> str:
 
 def write_page(path: str, html: str) -> int:
     """Write the page whole or not at all: a failed write leaves any older page as it was."""
-    folder = os.path.dirname(path)
-    os.makedirs(folder, exist_ok=True)
-    handle, temporary = tempfile.mkstemp(prefix=".gallery-", suffix=".tmp", dir=folder)
-    try:
-        with os.fdopen(handle, "w", encoding="utf-8", newline="\n") as stream:
-            stream.write(html)
-        os.chmod(temporary, 0o644)
-        os.replace(temporary, path)
-    except BaseException:
-        try:
-            os.unlink(temporary)
-        except OSError:
-            pass
-        raise
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    write_whole(path, html)
     return os.path.getsize(path)

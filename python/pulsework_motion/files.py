@@ -312,12 +312,13 @@ def save_patterns(path: PathLike, patterns: Any, module: Any = None) -> None:
 
 def write_whole(path: str, text: str) -> None:
     """Write a text file whole or not at all: into a temporary file beside
-    it, then moved over the old one."""
+    it, then moved over the old one (readable by all, as a saved file is)."""
     folder = os.path.dirname(os.path.abspath(path))
     handle, temporary = tempfile.mkstemp(prefix=".pulsework-", suffix=".tmp", dir=folder)
     try:
         with os.fdopen(handle, "w", encoding="utf-8", newline="") as stream:
             stream.write(text)
+        os.chmod(temporary, 0o644)
         os.replace(temporary, path)
     except BaseException:
         try:

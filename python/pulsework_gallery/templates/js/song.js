@@ -52,6 +52,14 @@
 
   var clock = PW.clock;
 
+  // The tempo controls, switched off, show the song's local tempo.
+  function showTempo(bpm) {
+    ["tempo", "tempo-slider"].forEach(function (id) {
+      var control = document.getElementById(id);
+      if (control) control.value = String(bpm);
+    });
+  }
+
   // Song seconds at the clock source's time `now`: the anchor carried on
   // while playing, re-read from the element when it has moved away.
   function songSeconds(now) {
@@ -73,7 +81,11 @@
       this.dirty = true;
     }
     this.jumped = false;
-    this.bpm = Math.round(localBpm(seconds) * 10) / 10;
+    var bpm = Math.round(localBpm(seconds) * 10) / 10;
+    if (bpm !== this.bpm) {
+      this.bpm = bpm;
+      showTempo(bpm);
+    }
     this.last = now;
   };
   clock.beatAt = function (time) {
@@ -107,6 +119,7 @@
     var transport = document.getElementById("transport");
     var panel = document.createElement("div");
     panel.className = "song";
+    panel.style.cssText = "display:flex;align-items:center;justify-content:flex-end;gap:0.6em";
     panel.setAttribute("role", "group");
     panel.setAttribute("aria-label", "Song");
     audio = document.createElement("audio");
@@ -115,6 +128,7 @@
     audio.preload = "auto";
     audio.src = song.audio;
     audio.title = song.name;
+    audio.style.height = "2.2em";
     var label = document.createElement("span");
     label.className = "song-name";
     label.textContent = song.name;
