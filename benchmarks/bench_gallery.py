@@ -84,6 +84,29 @@ def best(runs, action):
     return min(action() for _ in range(runs))
 
 
+# The drawing of one stagger frame of 64 copies (the shaping, the row and the
+# markers), against its baseline: the same 64 markers drawn straight from the
+# pattern's table with no shaping. Milliseconds per frame, in the page.
+VIEW_FRAMES = """() => {
+    PW.transport.setPlaying(false);
+    const p = PW.detail.pattern(), copies = PW.stagger.copies(), frames = 300;
+    const canvas = PW.canvas(900, 260), ctx = canvas.getContext("2d");
+    const views = [];
+    for (let i = 0; i < copies; i++) views.push(PW.view(i * 13, 100, 40, 40, p.components, 1));
+    function perFrame(draw) {
+        const started = performance.now();
+        for (let k = 0; k < frames; k++) draw(k * 0.37);
+        return (performance.now() - started) / frames;
+    }
+    const markers = pip => {
+        PW.clear(canvas);
+        views.forEach((v, i) => PW.drawMarker(ctx, v, p, pip - 4 * i, { radius: 3.5, trail: 16 }));
+    };
+    perFrame(markers);
+    return [perFrame(markers), perFrame(pip => PW.detail.animate(pip))];
+}"""
+
+
 def page_figures(chromium, page_file, runs):
     from playwright.sync_api import sync_playwright
 
@@ -143,6 +166,13 @@ def page_figures(chromium, page_file, runs):
             "document.getElementById('count').dataset.shown !== '%d'" % FULL_SIZE)
         figures["search"] = time.perf_counter() - started
         page.close()
+
+        page, _wall = open_page(page_file)
+        page.evaluate("location.hash = '#pattern=helix&view=stagger&copies=64'")
+        page.wait_for_function("PW.detail.view() === 'stagger'")
+        figures["view_frames"] = min((page.evaluate(VIEW_FRAMES) for _ in range(runs)),
+                                     key=lambda pair: pair[1])
+        page.close()
         browser.close()
     return figures
 
@@ -195,6 +225,10 @@ def main():
             "frame interval while animating", figures["frame_median"], figures["frame_p95"],
             figures["cards_live"]))
         print("%-40s %9.3f s" % ("search narrows the list", figures["search"]))
+        markers, stagger = figures["view_frames"]
+        print("%-40s %9.3f ms" % ("64 markers drawn  [baseline]", markers))
+        print("%-40s %9.3f ms %5.2fx baseline" % ("stagger frame, 64 copies", stagger,
+                                                  stagger / markers))
         print("%-40s %9d" % ("groove patterns linked to a programme", figures["grooves_linked"]))
     finally:
         if not args.out:

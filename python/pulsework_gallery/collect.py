@@ -60,9 +60,11 @@ def groove_data(programmes: Mapping[str, Any]) -> Dict[str, Any]:
 
 def gallery_data(module: Any, tempo: float, own_patterns: Iterable[Tuple[Any, Any]] = (),
                  programmes: Optional[Mapping[str, Any]] = None,
-                 midi_files: Optional[Mapping[str, str]] = None) -> Dict[str, Any]:
+                 midi_files: Optional[Mapping[str, str]] = None,
+                 library_file: Optional[str] = None) -> Dict[str, Any]:
     """The document the page reads: groups, families, one row per pattern,
-    the drum programmes (when given) and the links to their MIDI files.
+    the drum programmes (when given), the links to their MIDI files, and the
+    name of the library's file (which the page's code loads it from).
 
     A pattern row is [name, description, period_pips, dimensions, group index,
     family index, stored components, base64 samples].
@@ -96,4 +98,5 @@ def gallery_data(module: Any, tempo: float, own_patterns: Iterable[Tuple[Any, An
         "patterns": patterns,
         "grooves": groove_data(programmes) if programmes else None,
         "midi": dict(midi_files or {}),
+        "library": library_file,
     }

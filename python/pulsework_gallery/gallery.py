@@ -4,13 +4,16 @@ import os
 from typing import Any, Callable, Dict, List, Optional, Tuple, Union
 
 import pulsework
-from pulsework_motion.files import PathLike, PatternFileError, own_patterns, read_patterns
+from pulsework_motion.files import (PathLike, PatternFileError, own_patterns, read_patterns,
+                                    save_patterns)
 
 from .collect import GalleryError, gallery_data
 from .page import output_file, render, write_page
 from .programmes import drum_programmes
 
 DEFAULT_OUT = "pulsework-gallery"
+# A PatternLibrary given as such is saved beside the page under this name.
+SAVED_LIBRARY = "library.json"
 DEFAULT_TEMPO = 120.0
 MIN_TEMPO, MAX_TEMPO = 20.0, 300.0
 
@@ -98,8 +101,10 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
     """Write the gallery page to `out` (a folder, or a file ending in .html).
 
     `library` is a JSON or CSV file of user patterns (its path), or a
-    PatternLibrary, whose own patterns are shown after the defaults; `tempo`
-    is the page's starting tempo in beats per minute.
+    PatternLibrary, whose own patterns are shown after the defaults (a
+    library is saved beside the page as library.json, the file the page's
+    code for its patterns loads); `tempo` is the page's starting tempo in
+    beats per minute.
     With `midi`, each groove's drum programme is also written as a Standard
     MIDI File at that tempo, into midi/ beside the page, which links them.
     With `song`, (audio file, its pulsework_motion BeatMap), the audio is
@@ -123,8 +128,17 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
         midi_files = write_midi_files(folder, programmes, tempo)
         links = {name: "%s/%s" % (FOLDER, os.path.basename(file))
                  for name, file in midi_files.items()}
-    document = gallery_data(module, tempo, own, programmes, links)
+    # The page's code loads the library by its file's name, from where it is run.
+    library_file: Optional[str] = None
+    given_as_file = isinstance(library, (str, os.PathLike))
+    if isinstance(library, (str, os.PathLike)):
+        library_file = os.path.basename(os.fspath(library))
+    elif library is not None:
+        library_file = SAVED_LIBRARY
+    document = gallery_data(module, tempo, own, programmes, links, library_file)
     if song is not None:
         document["song"] = song_data(path, *song)
     size = write_page(path, render(document))
+    if library is not None and not given_as_file:
+        save_patterns(os.path.join(os.path.dirname(path), SAVED_LIBRARY), library, module)
     return Written(path, size, len(document["patterns"]), len(own), copies, midi_files)

@@ -17,6 +17,7 @@ SCRIPTS = (
     "draw.js",
     "clock.js",
     "shaping.js",
+    "desk.js",
     "cards.js",
     "filters.js",
     "transport.js",

@@ -9,7 +9,10 @@ Link; every frame's pip comes from that clock.
 
 From Python: `load_rig(path)`, a clock (`TempoClock`, `MidiClock`,
 `LinkClock`, from pulsework_motion, re-exported here) and `Show(rig, clock, pulsework.sample)`, then `show.frame()`
-or `show.start()` and `show.close()`.
+or `show.start()` and `show.close()`. To play it live, `cues.Director(show,
+sample)` takes the rig's cues and the masters, and `control.Commands(show)`
+is the one way in that the keys, MIDI, OSC in (`osc_in.OscIn`) and the web
+remote (`remote.Remote`) share.
 """
 from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
 from .rig import Rig, RigError, load_rig

@@ -6,14 +6,16 @@ live view shows; a failed send never stops the show.
 import socket
 import uuid
 
+ARTNET_SEQUENCE_BYTE = 12
 SACN_SEQUENCE_BYTE = 111
 SACN_HEADER_BYTES = 126
 SACN_MULTICAST_TTL = 8
 OSC_DATAGRAM_BYTES = 1400  # a bundle stays within one Ethernet frame
 
 
-def resolve(host):
-    """The IPv4 address of a host, looked up once rather than on every packet."""
+def resolve(output):
+    """The IPv4 address of an output's host, looked up once rather than on every packet."""
+    host = output.address or output.host
     try:
         return socket.gethostbyname(host)
     except OSError as error:
@@ -79,7 +81,7 @@ class ArtNetSender(Sender):
         super().__init__(output)
         from stupidArtnet import StupidArtnet
 
-        host = resolve(output.host)
+        host = resolve(output)
         self.target = "%s:%d" % (host, output.port)
         self._nodes = []
         for universe, buffer in sorted(universes.items()):
@@ -88,10 +90,17 @@ class ArtNetSender(Sender):
             node.socket_client = _WatchedSocket(node.socket_client, self)
             node.set(buffer)  # the node sends this very buffer, refreshed in place
             self._nodes.append(node)
+        self._sequences = [0] * len(self._nodes)
         self.universes = sorted(universes)
 
     def send(self):
-        for node in self._nodes:
+        # Receivers reorder by the sequence number, 1 to 255 for each
+        # universe (0 would tell them not to); stupidArtnet writes it into
+        # its header only once.
+        sequences = self._sequences
+        for k, node in enumerate(self._nodes):
+            sequences[k] = sequences[k] % 255 + 1
+            node.packet_header[ARTNET_SEQUENCE_BYTE] = sequences[k]
             node.show()
 
     def close(self):
@@ -119,7 +128,7 @@ class SacnSender(Sender):
                                     SACN_MULTICAST_TTL)
             self.target = "multicast:%d" % output.port
         else:
-            host = resolve(output.host)
+            host = resolve(output)
             self.target = "%s:%d" % (host, output.port)
         self._universes = []
         for universe, buffer in sorted(universes.items()):
@@ -160,7 +169,7 @@ class OscSender(Sender):
 
     def __init__(self, output):
         super().__init__(output)
-        host = resolve(output.host)
+        host = resolve(output)
         self.target = "%s:%d" % (host, output.port)
         self._destination = (host, output.port)
         self._socket = _WatchedSocket(socket.socket(socket.AF_INET, socket.SOCK_DGRAM), self)

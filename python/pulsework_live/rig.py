@@ -7,14 +7,22 @@ fault stops with a message naming the file, the table and the key, and the
 rule that was broken.
 """
 import difflib
+import fnmatch
 import ipaddress
 import math
+import os
 import re
+import socket
 from dataclasses import dataclass
 
 from pulsework_motion import Shaping, ShapingError
 from pulsework_motion.clock import MAX_BPM, MIN_BPM
 from pulsework_motion.shaping import parse_speed  # noqa: F401 (re-exported)
+from pulsework_motion.shaping import rotation_terms
+
+from .fixtures import ROLE_ATTRIBUTES, FixtureError, read_fixture_type
+from .limit import Limit
+from .text import escape, show as _show
 
 try:
     import tomllib
@@ -39,6 +47,14 @@ OSC_ADDRESS = re.compile(r"^/[!-~]*$")
 # What a group may say about how it moves (pulsework_motion's shaping).
 SHAPING_KEYS = ("size", "centre", "speed", "spread", "reverse", "wings", "blocks", "pingpong",
                 "rotation", "fade_in")
+# A rig file is read whole; no rig comes near this.
+MAX_RIG_BYTES = 4 << 20
+# A group with a GDTF fixture type: what its z drives, its limits and, from
+# a scene, how it spreads by position.
+Z_ROLES = ("zoom", "dimmer", "focus", "none")
+FIXTURE_KEYS = ("z", "max_speed", "max_acceleration")
+POSITION_KEYS = ("spread_axis", "spread_centre", "spread_degrees")
+MAX_DEGREES = 36000.0
 
 
 class RigError(ValueError):
@@ -61,6 +77,22 @@ class ChannelMap:
     channel: int = 0
     fine: int = 0
     address: str = ""
+    # The component values that map to low and high: [-1, 1] for a pattern
+    # mapped by hand; the physical range (degrees) of a GDTF pan or tilt.
+    domain: tuple = (-1.0, 1.0)
+
+
+@dataclass(frozen=True)
+class Patch:
+    """One DMX fixture of a group: its universe and address, its channels,
+    how fast each of x, y and z may move (a Limit, or None), and from a
+    scene its name and place (x, y, z in metres)."""
+    universe: int
+    address: int
+    channels: tuple
+    limits: tuple = (None, None, None)
+    name: str = ""
+    position: tuple = ()
 
 
 @dataclass(frozen=True)
@@ -74,12 +106,22 @@ class Output:
     priority: int = 100
     source_name: str = "pulsework-live"
     bundle: bool = False
+    address: str = ""       # the host's IPv4 address, found when the rig is read
+
+    @property
+    def destination(self):
+        """Where its packets go, as far as two outputs can share it."""
+        return ("multicast", self.port) if self.multicast else (self.address, self.port)
 
 
 @dataclass(frozen=True)
 class Group:
     """A group of fixtures playing one pattern: fixture i is copy i of the
-    group's shaping (pulsework_motion.Shaping)."""
+    group's shaping (pulsework_motion.Shaping), at `where` along the spread
+    when it spreads by position. A DMX group's fixtures are its patches;
+    universe, address, footprint and channels are the first one's. With a
+    GDTF fixture type (`fixture_type` names it) x and y are pan and tilt in
+    degrees."""
     name: str
     index: int
     pattern: str
@@ -92,6 +134,22 @@ class Group:
     footprint: int
     channels: tuple
     osc_xyz: str = ""
+    patches: tuple = ()
+    fixture_type: str = ""
+    where: tuple = ()
+    ranges: object = None   # a GDTF group's pan and tilt ranges (degrees), for aiming
+
+    @property
+    def degrees(self):
+        return bool(self.fixture_type)
+
+    @property
+    def from_scene(self):
+        return any(patch.position for patch in self.patches)
+
+    @property
+    def limited(self):
+        return any(limit is not None for patch in self.patches for limit in patch.limits)
 
     @property
     def is_dmx(self):
@@ -122,20 +180,30 @@ class Rig:
     tempo: Tempo
     outputs: tuple
     groups: tuple
+    warnings: tuple = ()
+    # Playing it live: the cues (cues.Cue), the one the show starts in, the
+    # MIDI controller's map (control.MidiMap).
+    cues: tuple = ()
+    start_cue: str = ""
+    midi: object = None
 
     def output(self, name):
         return next(output for output in self.outputs if output.name == name)
 
 
-def load_rig(path, patterns=None):
+def load_rig(path, patterns=None, scene=None):
     """The Rig of a TOML file. `patterns` lists the pattern names a group may
     use: a catalogue (the module's, or a PatternLibrary's), default the
-    module's."""
+    module's. `scene` is an MVR file (or a loaded scene.Scene) whose
+    fixtures groups may select."""
     try:
         with open(path, "rb") as stream:
-            data = stream.read()
+            data = stream.read(MAX_RIG_BYTES + 1)
     except OSError as error:
         raise RigError("%s: cannot read the file: %s" % (path, error.strerror or error)) from None
+    if len(data) > MAX_RIG_BYTES:
+        raise RigError("%s: larger than a rig file can be (%d bytes at most)"
+                       % (path, MAX_RIG_BYTES))
     try:
         text = data.decode("utf-8")
     except UnicodeDecodeError as error:
@@ -143,11 +211,20 @@ def load_rig(path, patterns=None):
     try:
         document = tomllib.loads(text)
     except tomllib.TOMLDecodeError as error:
-        raise RigError("%s: not valid TOML: %s" % (path, error)) from None
+        raise RigError("%s: not valid TOML: %s" % (path, escape(str(error)))) from None
+    except RecursionError:
+        raise RigError("%s: not valid TOML: arrays or tables nested too deep" % path) from None
     if patterns is None:
         import pulsework
         patterns = pulsework.catalogue()
-    return _Reader(path, {record["name"]: record for record in patterns}).rig(document)
+    if isinstance(scene, str):
+        from .scene import SceneError, load_scene
+
+        try:
+            scene = load_scene(scene)
+        except SceneError as error:
+            raise RigError(str(error)) from None
+    return _Reader(path, {record["name"]: record for record in patterns}, scene).rig(document)
 
 
 class _Table:
@@ -157,8 +234,10 @@ class _Table:
         self.path, self.place, self.data = path, place, dict(data)
 
     def fail(self, key, rule):
-        where = "%s, key %s" % (self.place, _quote(key)) if key else self.place
-        raise RigError("%s: %s: %s" % (self.path, where, rule))
+        raise RigError("%s: %s: %s" % (self.path, self.where(key), rule))
+
+    def where(self, key):
+        return "%s, key %s" % (self.place, _quote(key)) if key else self.place
 
     def take(self, key, default=None, required=False):
         if key not in self.data:
@@ -213,9 +292,12 @@ class _Table:
 
 
 class _Reader:
-    def __init__(self, path, records):
+    def __init__(self, path, records, scene=None):
         self.path = path
         self.records = records
+        self.scene = scene
+        self.warnings = []
+        self.fixture_types = {}
 
     def rig(self, document):
         top = _Table(self.path, "top level", document)
@@ -226,9 +308,16 @@ class _Reader:
         tempo = self.tempo(_Table(self.path, "[tempo]", top.table("tempo") or {}))
         outputs = self.outputs(top.take("output", required=True))
         groups = self.groups(top.take("group", required=True), outputs)
-        top.done(("rig", "tempo", "output", "group"))
-        self.check_overlaps(groups)
-        return Rig(self.path, float(fps), on_exit, tempo, tuple(outputs), tuple(groups))
+        # Cues and the MIDI controller: their own modules read their tables.
+        from .control import read_midi
+        from .cues import read_cues
+
+        cues, start_cue = read_cues(self, top, groups)
+        midi = read_midi(self, top, cues)
+        top.done(("rig", "tempo", "output", "group", "cues", "cue", "midi"))
+        self.check_overlaps(groups, outputs)
+        return Rig(self.path, float(fps), on_exit, tempo, tuple(outputs), tuple(groups),
+                   tuple(self.warnings), cues, start_cue, midi)
 
     def tempo(self, table):
         source = table.text("source", "fixed", choices=TEMPO_SOURCES)
@@ -275,9 +364,8 @@ class _Reader:
                 options["bundle"] = table.boolean("bundle")
                 known.append("bundle")
             table.done(known)
-            if host:
-                _check_host(table, host)
-            outputs.append(Output(name, protocol, host, port, **options))
+            address = _resolve(table, host) if host else ""
+            outputs.append(Output(name, protocol, host, port, address=address, **options))
         return outputs
 
     def groups(self, value, outputs):
@@ -292,48 +380,65 @@ class _Reader:
 
     def group(self, table, index, outputs):
         name = table.text("name", "group %d" % (index + 1))
-        pattern = table.text("pattern", required=True)
-        if pattern not in self.records:
-            close = difflib.get_close_matches(pattern, list(self.records), n=3)
-            hint = " (did you mean %s?)" % " or ".join('"%s"' % c for c in close) if close else ""
-            table.fail("pattern", "unknown pattern %s: not in the catalogue or a --library file%s"
-                       % (_show(pattern), hint))
-        period = self.records[pattern]["period_pips"]
-        fixtures = table.integer("fixtures", 1, MAX_FIXTURES, 1)
-        shaping = self.shaping(table)
+        pattern, record = self.pattern(table)
         output = self.group_output(table, outputs)
-        known = ["name", "pattern", "fixtures", "output"] + list(SHAPING_KEYS)
-        fields = dict(name=name, index=index, pattern=pattern, period=period, fixtures=fixtures,
-                      shaping=shaping, output=output.name)
+        scene = output.protocol != "osc" and "select" in table.data
+        known = ["name", "pattern"] + ([] if scene else ["fixtures"]) + ["output"] + list(
+            SHAPING_KEYS)
+        fields = dict(name=name, index=index, pattern=pattern, period=record["period_pips"],
+                      output=output.name)
         if output.protocol == "osc":
-            fields.update(self.osc_mapping(table, fixtures))
-            known.append("osc")
+            fields["fixtures"] = table.integer("fixtures", 1, MAX_FIXTURES, 1)
+            fields.update(self.osc_mapping(table, fields["fixtures"]))
+            known += ["osc"]
+        elif scene:
+            fields.update(self.scene_mapping(table, output, record))
+            known += ["select"] + list(FIXTURE_KEYS + POSITION_KEYS)
+        elif "fixture" in table.data:
+            fields.update(self.gdtf_mapping(table, output, record))
+            known += ["fixture", "mode", "universe", "address", "footprint"] + list(FIXTURE_KEYS)
         else:
+            fixtures = table.integer("fixtures", 1, MAX_FIXTURES, 1)
             fields.update(self.dmx_mapping(table, fixtures, output))
-            known += ["universe", "address", "footprint", "pan", "tilt"] + list(THIRD_CHANNEL_ROLES)
+            known += ["universe", "address", "footprint", "pan", "tilt"] + list(
+                THIRD_CHANNEL_ROLES)
+        fields["shaping"] = self.shaping(table, fields)
         table.done(known)
         return Group(**fields)
 
-    def shaping(self, table):
-        """The group's Shaping: size (0 to 1, or [x, y, z]), centre, speed,
-        spread, reverse, wings, blocks, ping-pong, rotation and a fade in
-        (beats from the show's start)."""
+    def pattern(self, table):
+        """(name, catalogue record) of the table's pattern, a catalogue or
+        --library name."""
+        pattern = table.text("pattern", required=True)
+        if pattern not in self.records:
+            close = difflib.get_close_matches(pattern, list(self.records), n=3)
+            hint = " (did you mean %s?)" % " or ".join(_show(c) for c in close) if close else ""
+            table.fail("pattern", "unknown pattern %s: not in the catalogue or a --library file%s"
+                       % (_show(pattern), hint))
+        return pattern, self.records[pattern]
+
+    def shaping(self, table, fields):
+        """The group's Shaping: size and centre (in pattern units, or for a
+        GDTF fixture type in degrees), speed, spread, reverse, wings, blocks,
+        ping-pong, rotation and a fade in (beats from the show's start)."""
         values = {}
-        size = table.take("size", 1.0)
-        sizes = size if isinstance(size, list) else [size]
-        if not (1 <= len(sizes) <= 3 and all(
-                _is_number(v) and 0 <= v <= 1 for v in sizes)):
-            table.fail("size", "must be an amplitude from 0 to 1, or [x, y, z] of them, found %s"
-                       % _show(size))
-        values["size"] = size
-        centre = table.take("centre", [0.0])
-        if not (isinstance(centre, list) and 1 <= len(centre) <= 3 and all(
-                _is_number(v) and -1 <= v <= 1 for v in centre)):
-            table.fail("centre", "must be [x, y, z] (or [x, y]), each from -1 to 1, found %s"
-                       % _show(centre))
-        values["centre"] = centre
+        ranges = fields.get("ranges")
+        if ranges is None:
+            size = table.take("size", 1.0)
+            sizes = size if isinstance(size, list) else [size]
+            if not (1 <= len(sizes) <= 3 and all(_is_number(v) and 0 <= v <= 1 for v in sizes)):
+                table.fail("size", "must be an amplitude from 0 to 1, or [x, y, z] of them, found "
+                                   "%s (degrees are for a group with a GDTF fixture type)"
+                           % _show(size))
+            centre = table.take("centre", [0.0])
+            if not (isinstance(centre, list) and 1 <= len(centre) <= 3 and all(
+                    _is_number(v) and -1 <= v <= 1 for v in centre)):
+                table.fail("centre", "must be [x, y, z] (or [x, y]), each from -1 to 1, found %s "
+                                     "(degrees are for a group with a GDTF fixture type)"
+                           % _show(centre))
+            values["size"], values["centre"] = size, centre
         values["speed"] = table.take("speed", 1)
-        values["spread"] = table.number("spread", -36000, 36000, 0, what="an angle in degrees")
+        values["spread"], fields["where"] = self.spread(table, fields)
         for flag in ("reverse", "wings", "pingpong"):
             values[flag] = table.boolean(flag)
         values["blocks"] = table.integer("blocks", 1, MAX_FIXTURES, 1)
@@ -341,10 +446,88 @@ class _Reader:
         values["fade_in"] = table.number("fade_in", 0, 100000, 0, what="a number of beats")
         if values["fade_in"]:
             values["start"] = 0
+        if fields["where"] and (values["wings"] or values["blocks"] > 1):
+            table.fail("wings" if values["wings"] else "blocks",
+                       'does not go with spread = "position" (a spread from a centre point, '
+                       'spread_centre, mirrors by itself)')
+        if ranges is not None:
+            values["size"], values["centre"] = self.aim(table, fields, ranges, values["rotation"])
         try:
             return Shaping(**values)
         except ShapingError as error:
             table.fail(error.field, "%s, found %s" % (error.rule, _show(error.value)))
+
+    def spread(self, table, fields):
+        """(spread in degrees, each fixture's place along it when the group
+        spreads by position, else ())."""
+        value = table.take("spread", 0)
+        if value != "position":
+            if not _is_number(value) or not -36000 <= value <= 36000:
+                table.fail("spread", 'must be an angle in degrees from -36000 to 36000, or '
+                                     '"position" (for fixtures from a scene), found %s'
+                           % _show(value))
+            for key in POSITION_KEYS:
+                if key in table.data:
+                    table.fail(key, 'is for spread = "position"')
+            return value, ()
+        patches = fields.get("patches") or ()
+        if not any(patch.position for patch in patches):
+            table.fail("spread", '"position" spreads by where each fixture hangs, which only a '
+                                 "scene says: select the group's fixtures from one (--scene)")
+        axis = table.text("spread_axis", None, choices=tuple(AXES))
+        centre = table.take("spread_centre")
+        degrees = table.number("spread_degrees", -36000, 36000, 360, what="an angle in degrees")
+        if centre is None:
+            return degrees, tuple(patch.position[AXES[axis or "x"]] for patch in patches)
+        if axis is not None:
+            table.fail("spread_centre", "give spread_axis or spread_centre, not both")
+        if not (isinstance(centre, list) and len(centre) == 3 and all(
+                _is_number(v) and abs(v) <= 1e6 for v in centre)):
+            table.fail("spread_centre", "must be a point [x, y, z] in metres, found %s"
+                       % _show(centre))
+        return degrees, tuple(math.dist(patch.position, centre) for patch in patches)
+
+    def aim(self, table, fields, ranges, rotation):
+        """(size, centre) of a group aimed in degrees: pan and tilt, and z in
+        pattern units; held within the fixtures' physical ranges, with a
+        warning when that changes them."""
+        defaults = [((r[1] - r[0]) / 2, (r[0] + r[1]) / 2) if r else (0.0, 0.0) for r in ranges]
+        size = table.take("size")
+        if size is None:
+            size = [defaults[0][0], defaults[1][0], 1.0]
+        else:
+            sizes = [size, size] if _is_number(size) else size
+            if not (isinstance(sizes, list) and 2 <= len(sizes) <= 3 and all(
+                    _is_number(v) and 0 <= v <= MAX_DEGREES for v in sizes[:2]) and all(
+                    _is_number(v) and 0 <= v <= 1 for v in sizes[2:])):
+                table.fail("size", "must be the amplitude in degrees for a GDTF fixture type, "
+                                   "[pan°, tilt°] (or one number for both; a third, 0 to 1, sizes "
+                                   "z), found %s" % _show(size))
+            size = [float(v) for v in sizes] + [1.0] * (3 - len(sizes))
+        centre = table.take("centre")
+        if centre is None:
+            centre = [defaults[0][1], defaults[1][1], 0.0]
+        else:
+            if not (isinstance(centre, list) and 2 <= len(centre) <= 3 and all(
+                    _is_number(v) and abs(v) <= MAX_DEGREES for v in centre[:2]) and all(
+                    _is_number(v) and -1 <= v <= 1 for v in centre[2:])):
+                table.fail("centre", "must be where to aim in degrees for a GDTF fixture type, "
+                                     "[pan°, tilt°] (a third, -1 to 1, centres z), found %s"
+                           % _show(centre))
+            centre = [float(v) for v in centre] + [0.0] * (3 - len(centre))
+        held_size, held_centre = _hold(size, centre, ranges, rotation)
+        past = [name for axis, name in enumerate(("pan", "tilt"))
+                if (held_size[axis], held_centre[axis]) != (size[axis], centre[axis])]
+        if past:
+            self.warnings.append(
+                "%s: %s: size %s around centre %s reaches past the %s range of %s (%s); held to "
+                "size %s around %s" % (
+                    self.path, table.where("size"), _degrees(size), _degrees(centre),
+                    " and ".join(past), fields["fixture_type"], ", ".join(
+                        "%s %s" % (name, _degrees(span))
+                        for name, span in zip(("pan", "tilt"), ranges) if span),
+                    _degrees(held_size), _degrees(held_centre)))
+        return held_size, held_centre
 
     def group_output(self, table, outputs):
         if len(outputs) == 1:
@@ -355,7 +538,7 @@ class _Reader:
             if output.name == name:
                 return output
         table.fail("output", "no [[output]] is named %s (the rig has %s)"
-                   % (_show(name), ", ".join('"%s"' % output.name for output in outputs)))
+                   % (_show(name), ", ".join(_show(output.name) for output in outputs)))
 
     def dmx_mapping(self, table, fixtures, output):
         low, high = UNIVERSES[output.protocol]
@@ -371,13 +554,18 @@ class _Reader:
                                  "this group already has %s" % channels[-1].role)
             channels.append(self.dmx_channel(table, role, data))
         if not channels:
-            table.fail("", "a group sent over %s needs a pan, tilt, zoom, dimmer or focus table"
+            table.fail("", "a group sent over %s needs a pan, tilt, zoom, dimmer or focus table, "
+                           "or a GDTF fixture type (fixture and mode)"
                        % _protocol_name(output.protocol))
         used = sorted(c for channel in channels for c in (channel.channel, channel.fine) if c)
         repeated = sorted(set(c for c in used if used.count(c) > 1))
         if repeated:
             table.fail("", "channel %d is used twice in one fixture" % repeated[0])
         footprint = table.integer("footprint", used[-1], DMX_CHANNELS, used[-1])
+        return self.row(table, fixtures, universe, address, footprint, tuple(channels))
+
+    def row(self, table, fixtures, universe, address, footprint, channels, limits=(None,) * 3):
+        """The fields of a group of fixtures `footprint` channels apart from `address`."""
         last = address + fixtures * footprint - 1
         if last > DMX_CHANNELS:
             fail_key = "fixtures" if fixtures > 1 else "address"
@@ -385,8 +573,162 @@ class _Reader:
                        "past the universe's %d (split the group over several universes)"
                        % (fixtures, "s" if fixtures > 1 else "", footprint, address, last,
                           DMX_CHANNELS))
-        return dict(universe=universe, address=address, footprint=footprint,
-                    channels=tuple(channels))
+        patches = tuple(Patch(universe, address + i * footprint, channels, limits)
+                        for i in range(fixtures))
+        return dict(fixtures=fixtures, universe=universe, address=address, footprint=footprint,
+                    channels=channels, patches=patches)
+
+    def gdtf_mapping(self, table, output, record):
+        """A row of fixtures of one GDTF fixture type."""
+        written = table.text("fixture", required=True)
+        mode = table.text("mode")
+        path = os.path.join(os.path.dirname(self.path), written)
+        try:
+            fixture_type = self.fixture_type((path, mode), lambda: read_fixture_type(
+                path, mode, name=written))
+        except FixtureError as error:
+            table.fail("fixture", str(error))
+        fixtures = table.integer("fixtures", 1, MAX_FIXTURES, 1)
+        low, high = UNIVERSES[output.protocol]
+        universe = table.integer("universe", low, high, low)
+        address = table.integer("address", 1, DMX_CHANNELS, 1)
+        reach = max(offset for c in fixture_type.channels for offset in c.offsets)
+        footprint = max(fixture_type.footprint, reach)
+        footprint = table.integer("footprint", footprint, DMX_CHANNELS, footprint)
+        settings = self.fixture_settings(table)
+        channels, limits = self.fixture_channels(table, "fixture", fixture_type, record, settings)
+        fields = self.row(table, fixtures, universe, address, footprint, channels, limits)
+        fields.update(fixture_type=fixture_type.label, ranges=_ranges([fixture_type]))
+        return fields
+
+    def scene_mapping(self, table, output, record):
+        """The fixtures of the scene that a group selects."""
+        if self.scene is None:
+            table.fail("select", "selects fixtures from a scene: give one with --scene FILE.mvr")
+        data = table.table("select")
+        select = _Table(self.path, table.where("select"), data or {})
+        wanted = {key: select.text(key) for key in ("layer", "class", "name")}
+        select.done(("layer", "class", "name"))
+        wanted = {key: value for key, value in wanted.items() if value is not None}
+        if not wanted:
+            table.fail("select", "names no layer, class or name (with * and ?) to select by")
+        scene = self.scene
+        matches = [fixture for fixture in scene.fixtures
+                   if wanted.get("layer", fixture.layer) == fixture.layer
+                   and wanted.get("class", fixture.class_name) == fixture.class_name
+                   and fnmatch.fnmatchcase(fixture.name, wanted.get("name", "*"))]
+        if not matches:
+            table.fail("select", "no fixture of %s matches (its layers: %s; classes: %s)" % (
+                scene.path, ", ".join(_show(n) for n in scene.layers) or "none",
+                ", ".join(_show(n) for n in scene.classes) or "none"))
+        if len(matches) > MAX_FIXTURES:
+            table.fail("select", "selects %d fixtures, more than a group has (%d)"
+                       % (len(matches), MAX_FIXTURES))
+        settings = self.fixture_settings(table)
+        low, high = UNIVERSES[output.protocol]
+        # MVR counts universes from 1; Art-Net port-addresses count from 0.
+        shift = 1 if output.protocol == "artnet" else 0
+        patches, types, mapped = [], [], {}
+        for fixture in matches:
+            what = "fixture %s of %s" % (_show(fixture.name), scene.path)
+            if not fixture.gdtf:
+                table.fail("select", "%s names no GDTF file" % what)
+            if not fixture.universe:
+                table.fail("select", "%s has no DMX address" % what)
+            try:
+                fixture_type = self.fixture_type(
+                    (scene.path, fixture.gdtf, fixture.mode), lambda: scene.fixture_type(fixture))
+            except FixtureError as error:
+                table.fail("select", "%s: %s" % (what, error))
+            key = (fixture_type, fixture.invert_pan, fixture.invert_tilt)
+            if key not in mapped:
+                mapped[key] = self.fixture_channels(table, "select", fixture_type, record, settings,
+                                                    fixture.invert_pan, fixture.invert_tilt)
+                if fixture_type not in types:
+                    types.append(fixture_type)
+            universe = fixture.universe - shift
+            if not low <= universe <= high:
+                table.fail("select", "%s is on universe %d, which %s cannot send (%d to %d)"
+                           % (what, fixture.universe, _protocol_name(output.protocol),
+                              low + shift, high + shift))
+            if fixture.address + fixture_type.footprint - 1 > DMX_CHANNELS:
+                table.fail("select", "%s: %d channels from address %d end past the universe's %d"
+                           % (what, fixture_type.footprint, fixture.address, DMX_CHANNELS))
+            channels, limits = mapped[key]
+            patches.append(Patch(universe, fixture.address, channels, limits, fixture.name,
+                                 fixture.position))
+        ranges = _ranges(types)
+        for name, span in zip(("pan", "tilt"), ranges):
+            if span and span[0] > span[1]:
+                table.fail("select", "the fixture types it selects share no %s angle" % name)
+        first = patches[0]
+        return dict(fixtures=len(patches), universe=first.universe, address=first.address,
+                    footprint=types[0].footprint, channels=first.channels, patches=tuple(patches),
+                    fixture_type="; ".join(t.label for t in types), ranges=ranges)
+
+    def fixture_type(self, key, read):
+        if key not in self.fixture_types:
+            self.fixture_types[key] = read()
+        return self.fixture_types[key]
+
+    def fixture_settings(self, table):
+        """What a group says about its GDTF fixtures: z's channel and the limits."""
+        z = table.text("z", "none", choices=Z_ROLES)
+        speed = self.per_axis(table, "max_speed", "a speed in degrees a second")
+        acceleration = self.per_axis(table, "max_acceleration",
+                                     "an acceleration in degrees a second squared")
+        return z, speed, acceleration
+
+    def per_axis(self, table, key, what):
+        value = table.take(key)
+        if value is None:
+            return None, None
+        values = [value, value] if _is_number(value) else value
+        if not (isinstance(values, list) and len(values) == 2 and all(
+                _is_number(v) and 0 < v <= 1e6 for v in values)):
+            table.fail(key, "must be %s above 0, or [pan, tilt] of them, found %s"
+                       % (what, _show(value)))
+        return float(values[0]), float(values[1])
+
+    def fixture_channels(self, table, key, fixture_type, record, settings, invert_pan=False,
+                         invert_tilt=False):
+        """(channel maps, limits) of a GDTF fixture type for a group; refuses
+        one that lacks a channel the group needs."""
+        z, speeds, accelerations = settings
+        rotation = table.data.get("rotation", 0)
+        turned = _is_number(rotation) and rotation % 180 != 0
+        needs = {"pan": "for x"}
+        if record["dimensions"] >= 2 or turned:
+            needs["tilt"] = ("for y, which pattern %s moves" % _show(record["name"])
+                             if record["dimensions"] >= 2 else "for y, where rotation turns x")
+        if z != "none":
+            needs[z] = 'for z (z = "%s")' % z
+        for role, why in needs.items():
+            if fixture_type.channel(role) is None:
+                table.fail(key, "%s has no %s channel, which the group needs %s" % (
+                    fixture_type.label, ROLE_ATTRIBUTES[role][0], why))
+        channels, limits = [], [None, None, None]
+        for axis, role in enumerate(("pan", "tilt", z)):
+            channel = fixture_type.channel(role) if role != "none" else None
+            if channel is None:
+                continue
+            if channel.dmx_from == channel.dmx_to or (
+                    axis < 2 and channel.physical_from == channel.physical_to):
+                table.fail(key, "%s: its %s function has no %s range" % (
+                    fixture_type.label, ROLE_ATTRIBUTES[role][0],
+                    "DMX" if channel.dmx_from == channel.dmx_to else "physical"))
+            if (role, True) in (("pan", invert_pan), ("tilt", invert_tilt)):
+                channel = channel.inverted()
+            fine = channel.offsets[1] if len(channel.offsets) > 1 else 0
+            domain = (channel.physical_from, channel.physical_to) if axis < 2 else (-1.0, 1.0)
+            channels.append(ChannelMap(role, axis, channel.dmx_from, channel.dmx_to,
+                                       channel=channel.offsets[0], fine=fine, domain=domain))
+            if axis < 2:
+                speed = speeds[axis] or channel.speed
+                acceleration = accelerations[axis] or channel.acceleration
+                if speed or acceleration:
+                    limits[axis] = Limit(speed or math.inf, acceleration)
+        return tuple(channels), tuple(limits)
 
     def dmx_channel(self, group, role, data):
         table = _Table(self.path, "%s, key %s" % (group.place, _quote(role)), data)
@@ -450,37 +792,89 @@ class _Reader:
                        % _show(address))
         return address
 
-    def check_overlaps(self, groups):
+    def check_overlaps(self, groups, outputs):
+        """No two fixtures drive one channel: of one universe, sent to one
+        place (host and port, or sACN's multicast), whatever the outputs
+        are called."""
+        destinations = {output.name: output.destination for output in outputs}
         owner = {}
         for group in groups:
-            if not group.is_dmx:
-                continue
-            for fixture in range(group.fixtures):
-                base = group.address + fixture * group.footprint - 1
-                for channel in group.channels:
+            destination = destinations[group.output]
+            for fixture, patch in enumerate(group.patches):
+                base = patch.address - 1
+                for channel in patch.channels:
                     for c in (channel.channel, channel.fine):
                         if not c:
                             continue
-                        slot = (group.output, group.universe, base + c)
-                        other = owner.setdefault(slot, group)
-                        if other is not group:
-                            raise RigError(
-                                "%s: %s, key \"address\": channel %d of universe %d on "
-                                "output \"%s\" is also driven by group %s"
-                                % (self.path, _place("group", group.name, group.index), base + c,
-                                   group.universe, group.output, _show(other.name)))
+                        slot = (destination, patch.universe, base + c)
+                        other, other_fixture = owner.setdefault(slot, (group, fixture))
+                        if (other, other_fixture) == (group, fixture):
+                            continue
+                        if other is group:
+                            by = "fixture %s of the group too" % _show(
+                                group.patches[other_fixture].name or str(other_fixture + 1))
+                        else:
+                            by = "group %s" % _show(other.name)
+                            if other.output != group.output:
+                                by += " on output %s, which sends to the same place" % _show(
+                                    other.output)
+                        raise RigError("%s: %s, key %s: channel %d of universe %d on output %s "
+                                       "is also driven by %s" % (
+                                           self.path, _place("group", group.name, group.index),
+                                           _quote("select" if group.from_scene else "address"),
+                                           base + c, patch.universe, _show(group.output), by))
 
 
 def _is_number(value):
     return isinstance(value, (int, float)) and not isinstance(value, bool) and math.isfinite(value)
 
 
-def _check_host(table, host):
+def _resolve(table, host):
+    """The IPv4 address of a host, looked up once, when the rig is read."""
     try:
-        ipaddress.ip_address(host)
+        return str(ipaddress.IPv4Address(host))
     except ValueError:
-        if not re.fullmatch(r"[A-Za-z0-9]([A-Za-z0-9.-]{0,252})", host):
-            table.fail("host", "must be an IP address or a host name, found %s" % _show(host))
+        pass
+    if not re.fullmatch(r"[A-Za-z0-9]([A-Za-z0-9.-]{0,252})", host):
+        table.fail("host", "must be an IPv4 address or a host name, found %s" % _show(host))
+    try:
+        return socket.gethostbyname(host)
+    except (OSError, UnicodeError) as error:
+        table.fail("host", "cannot find host %s: %s"
+                   % (_show(host), getattr(error, "strerror", None) or error))
+
+
+def _ranges(types):
+    """The pan and tilt ranges (degrees) that every one of `types` reaches
+    (None for an axis that none of them has); low > high when they share none."""
+    ranges = []
+    for role in ("pan", "tilt"):
+        spans = [t.channel(role).physical_range for t in types if t.channel(role) is not None]
+        ranges.append((max(s[0] for s in spans), min(s[1] for s in spans)) if spans else None)
+    return tuple(ranges)
+
+
+def _hold(size, centre, ranges, rotation):
+    """(size, centre) within `ranges`: the centre moved into them, then the
+    size cut to what fits around it (both axes alike when rotation mixes them)."""
+    size, centre = list(size), list(centre)
+    for axis, span in enumerate(ranges):
+        if span:
+            centre[axis] = min(max(centre[axis], span[0]), span[1])
+    room = [min(centre[axis] - span[0], span[1] - centre[axis]) if span else math.inf
+            for axis, span in enumerate(ranges)]
+    cos, sin = (abs(term) for term in rotation_terms(rotation))
+    if sin == 0:
+        size[0], size[1] = min(size[0], room[0]), min(size[1], room[1])
+    else:
+        reach = (cos * size[0] + sin * size[1], sin * size[0] + cos * size[1])
+        factor = min([1.0] + [room[a] / reach[a] for a in (0, 1) if reach[a] > room[a]])
+        size[0], size[1] = size[0] * factor, size[1] * factor
+    return size, centre
+
+
+def _degrees(values):
+    return "[%s]" % ", ".join("%g°" % value for value in values[:2])
 
 
 def _protocol_name(protocol):
@@ -494,16 +888,4 @@ def _place(kind, name, index):
 
 
 def _quote(key):
-    return '"%s"' % key
-
-
-def _show(value):
-    if isinstance(value, str):
-        return '"%s"' % value.replace('"', '\\"')
-    if isinstance(value, bool):
-        return "true" if value else "false"
-    if isinstance(value, dict):
-        return "a table"
-    if isinstance(value, list):
-        return "[%s]" % ", ".join(_show(v) for v in value)
-    return repr(value)
+    return '"%s"' % escape(key)

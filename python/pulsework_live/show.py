@@ -68,18 +68,22 @@ class Show:
         self._thread = None
         self._closed = False
         self.buffers = {}     # output name -> {universe: bytearray}
-        self.dmx = []         # (writer, buffer)
+        self.dmx = []         # DmxWriter
         self.osc = {}         # output name -> [writer]
         for group in rig.groups:
             if group.is_dmx:
                 universes = self.buffers.setdefault(group.output, {})
-                buffer = universes.setdefault(group.universe, bytearray(DMX_CHANNELS))
-                self.dmx.append((DmxWriter(group, sample), buffer))
+                for patch in group.patches:
+                    universes.setdefault(patch.universe, bytearray(DMX_CHANNELS))
+                self.dmx.append(DmxWriter(group, sample, universes))
             else:
                 self.osc.setdefault(group.output, []).append(OscWriter(group, sample))
-        self.writers = [writer for writer, _buffer in self.dmx] + [
-            writer for writers in self.osc.values() for writer in writers]
+        self.writers = self.dmx + [writer for writers in self.osc.values() for writer in writers]
         self.senders = senders if senders is not None else self._make_senders()
+        # Played live: a cues.Director (cues, masters, blackout) sets itself
+        # here; watchers are called with the pip after each frame is sent.
+        self.director = None
+        self.watchers = []
 
     def _make_senders(self):
         senders = {}
@@ -99,10 +103,11 @@ class Show:
 
     # One frame.
 
-    def render(self, pip):
-        """Fill the DMX buffers for `pip`; the OSC messages, by output."""
-        for writer, buffer in self.dmx:
-            writer.write(pip, buffer)
+    def render(self, pip, now=None):
+        """Fill the DMX buffers for `pip` (at `now`, in seconds, for the
+        fixtures' speed limits); the OSC messages, by output."""
+        for writer in self.dmx:
+            writer.write(pip, now)
         return {name: [message for writer in writers for message in writer.messages(pip)]
                 for name, writers in self.osc.items()}
 
@@ -116,9 +121,17 @@ class Show:
     def frame(self, now=None):
         """Render and send the frame of the moment `now`; its pip."""
         now = self.now() if now is None else now
-        pip = math.floor(self.clock.position(now))
-        self.send(self.render(pip))
+        director = self.director
+        if director is None:
+            pip = math.floor(self.clock.position(now))
+            self.send(self.render(pip, now))
+        else:
+            pip = director.begin(self.clock, now)
+            self.send(self.still_frame(home=False) if director.blackout
+                      else self.render(pip, now))
         self.pip = pip
+        for watcher in self.watchers:
+            watcher(pip)
         return pip
 
     # The frame loop, in a thread of its own.
@@ -182,11 +195,18 @@ class Show:
                 sender.close()
 
     def exit_frame(self):
-        for writer, buffer in self.dmx:
-            if self.rig.on_exit == "home":
-                writer.write_home(buffer)
-            else:
-                buffer[:] = bytes(len(buffer))
+        return self.still_frame(home=self.rig.on_exit == "home")
+
+    def still_frame(self, home):
+        """Every DMX channel of the rig at 0, or with `home` each mapped
+        channel at its middle; the OSC messages, home either way."""
+        if home:
+            for writer in self.dmx:
+                writer.write_home()
+        else:
+            for universes in self.buffers.values():
+                for buffer in universes.values():
+                    buffer[:] = bytes(len(buffer))
         # Visuals have no dark: OSC goes home either way.
         return {name: [message for writer in writers for message in writer.home_messages()]
                 for name, writers in self.osc.items()}

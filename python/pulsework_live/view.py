@@ -2,56 +2,55 @@
 
 The view shows the tempo and where it comes from, the bar and beat, each
 group's pattern and where it is in its cycle, the frame rate, late frames
-and timing, and each output's state. Keys: space or t taps the tempo, + and
-- change it by one BPM, p pauses and resumes, the left and right arrows (or
-, and .) nudge the show back or on by two pips, and q quits.
+and timing, the cues (which is playing, which is pending and when) and the
+masters, and each output's state. Keys: space or t taps the tempo, + and -
+change it by one BPM, p pauses and resumes, the left and right arrows (or ,
+and .) nudge the show back or on by two pips, 1 to 9 (and 0 for 10) fire a
+cue, b blacks out and back, and q quits. Keys act through the same commands
+as MIDI, OSC and the remote (control.Commands).
 """
 import os
 import select
 import sys
 
-from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock, TempoClock
+from pulsework_motion import PIPS_PER_BEAT, LinkClock, MidiClock
+from pulsework_motion.clock import BEATS_PER_BAR
 
-NUDGE_PIPS = 2
-BEATS_PER_BAR = 4
-KEY_HELP = "space/t tap · +/- tempo · p pause · ←/→ nudge · q quit"
+from .control import NUDGE_PIPS, Commands
+
+KEY_HELP = "space/t tap · +/- tempo · p pause · ←/→ nudge · 1-9 cue · b blackout · q quit"
 
 
 class Controls:
-    """What the keys do to the show's clock; a word on what happened."""
+    """What the keys do, through the show's commands; `message` says what
+    the last command (from any control) did."""
 
-    def __init__(self, show):
+    def __init__(self, show, commands=None):
         self.show = show
-        self.message = ""
+        self.commands = commands or Commands(show)
+
+    @property
+    def message(self):
+        return self.commands.message
 
     def key(self, key, now):
         """Act on one key; False when it asks to quit."""
-        clock = self.show.clock
+        commands = self.commands
         if key in ("q", "Q", "\x03"):
             return False
         if key in (" ", "t", "T"):
-            if clock.tap(now):
-                self.message = "tap: %.1f BPM" % clock.bpm
-            else:
-                self.message = "the tempo follows %s; taps are not taken" % _source_name(clock)
+            commands.tap(now=now)
         elif key in ("+", "=", "-", "_"):
-            if isinstance(clock, (TempoClock, LinkClock)):
-                clock.set_bpm(round(clock.bpm) + (1 if key in "+=" else -1), now)
-                self.message = "tempo: %.1f BPM" % clock.bpm
-            else:
-                self.message = "the tempo follows %s" % _source_name(clock)
+            commands.step_tempo(1 if key in "+=" else -1, now=now)
         elif key in ("p", "P"):
-            clock.toggle_pause(now)
-            self.message = "paused" if clock.paused else "playing"
+            commands.pause(now=now)
         elif key in ("left", ",", "<", "right", ".", ">"):
-            pips = NUDGE_PIPS if key in ("right", ".", ">") else -NUDGE_PIPS
-            clock.nudge(pips, now)
-            self.message = "nudged %+d pips" % pips
+            commands.nudge(NUDGE_PIPS if key in ("right", ".", ">") else -NUDGE_PIPS, now=now)
+        elif key in ("b", "B") and commands.director is not None:
+            commands.blackout(not commands.director.blackout, now=now)
+        elif len(key) == 1 and key in "0123456789":
+            commands.cue(int(key) or 10, now=now)
         return True
-
-
-def _source_name(clock):
-    return {"midi": "MIDI clock", "link": "Ableton Link"}.get(clock.source, clock.source)
 
 
 def tempo_line(clock, now, midi_port=""):
@@ -90,6 +89,19 @@ def _speed_text(speed):
     return "%d/%d×" % (speed.numerator, speed.denominator)
 
 
+def _limit_text(follower):
+    """How much the speed limit clips over the last two seconds."""
+    from rich.text import Text
+
+    if follower is None:
+        return "-"
+    share = follower.clipped_share
+    if not share:
+        return Text("follows", style="green")
+    return Text("clips %.0f %% · %.0f°" % (share * 100, follower.worst),
+                style="yellow" if share < 0.5 else "bold yellow")
+
+
 def _phase_bar(fraction, width=10):
     filled = int(fraction * width + 0.5)
     return "█" * filled + "·" * (width - filled)
@@ -119,7 +131,10 @@ def render(show, now, controls=None, midi_port=""):
                  % (fps, show.rig.fps, show.stats.late, show.stats.skipped, mean_late * 1000,
                     worst_late * 1000, cpu * 100))
     groups = Table(title="groups", title_justify="left", expand=False)
-    for column in ("group", "pattern", "fixtures", "speed", "spread", "phase", "output"):
+    limited = any(writer.follower is not None for writer in show.writers)
+    columns = ("group", "pattern", "fixtures", "speed", "spread", "phase", "output") + (
+        ("limit",) if limited else ())
+    for column in columns:
         groups.add_column(column, justify="right" if column in ("fixtures", "speed", "spread")
                           else "left")
     for writer in show.writers:
@@ -133,8 +148,12 @@ def render(show, now, controls=None, midi_port=""):
             fraction = writer.motion.pattern_pips(pip)[0] / group.period
             phase = "%s %3.0f %%" % (_phase_bar(fraction), fraction * 100)
         where = group.output + (" u%d" % group.universe if group.is_dmx else "")
-        groups.add_row(group.name, group.pattern, str(group.fixtures), _speed_text(group.speed),
-                       "%g°%s" % (float(group.spread), flags), phase, where)
+        row = [group.name, group.pattern, str(group.fixtures), _speed_text(group.speed),
+               ("by position" if group.where else "%g°" % float(group.spread)) + flags, phase,
+               where]
+        if limited:
+            row.append(_limit_text(writer.follower))
+        groups.add_row(*row)
     outputs = Table(title="outputs", title_justify="left")
     for column in ("output", "sends to", "universes", "packets", "state"):
         outputs.add_column(column, justify="right" if column == "packets" else "left")
@@ -146,7 +165,43 @@ def render(show, now, controls=None, midi_port=""):
     footer = Text(KEY_HELP, style="dim")
     if controls is not None and controls.message:
         footer = Text.assemble((controls.message, "cyan"), "   ", footer)
-    return Group(head, groups, outputs, footer)
+    if show.director is None:
+        return Group(head, groups, outputs, footer)
+    return Group(head, groups, cue_table(show.director), outputs, footer)
+
+
+def cue_table(director):
+    """The cues, the one playing and the one pending (and when), and the masters."""
+    from rich.table import Table
+    from rich.text import Text
+
+    status = director.status()
+    table = Table.grid(padding=(0, 2))
+    table.add_column(style="bold")
+    table.add_column()
+    cues = Text()
+    for cue in director.cues:
+        style = "bold black on green" if cue.number == status["number"] else \
+            "bold black on yellow" if status["pending"] and \
+            cue.number == status["pending"]["number"] else ""
+        cues.append(" %d %s " % (cue.number, cue.name), style=style)
+        cues.append(" ")
+    table.add_row("cues", cues if director.cues else Text("none in the rig file", style="dim"))
+    state = Text(status["cue"] or "the groups as the rig file sets them", style="green")
+    if status["fade"] is not None:
+        state.append("  fading in, %.0f %%" % (status["fade"] * 100), style="cyan")
+    pending = status["pending"]
+    if pending:
+        state.append("  next: %d %s at %s" % (pending["number"], pending["cue"], pending["at"]),
+                     style="bold yellow")
+        if pending["beats"] is not None:
+            state.append(" (in %.1f beats)" % max(0.0, pending["beats"]), style="yellow")
+    table.add_row("playing", state)
+    masters = Text("size %.0f %% · speed %.3g×" % (status["size"] * 100, status["speed"]))
+    if status["blackout"]:
+        masters.append("  BLACKOUT", style="bold white on red")
+    table.add_row("masters", masters)
+    return table
 
 
 class Keys:

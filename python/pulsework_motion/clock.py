@@ -25,6 +25,9 @@ from fractions import Fraction
 from typing import Any, Callable, List, Optional, Union
 
 PIPS_PER_BEAT = 64
+# Bars have four beats, the first starting at pip 0 (as Link's quantum, MIDI
+# song position and a tapped clock all count them).
+BEATS_PER_BAR = 4
 PULSES_PER_BEAT = 24
 PIPS_PER_PULSE = PIPS_PER_BEAT / PULSES_PER_BEAT
 MIN_BPM, MAX_BPM = 20.0, 300.0
@@ -363,7 +366,7 @@ class LinkClock(Clock):
         async def serve() -> None:
             try:
                 link = link_class(bpm)
-                link.quantum = 4
+                link.quantum = BEATS_PER_BAR
                 link.enabled = enable
                 self._stop = asyncio.Event()
                 self._loop = asyncio.get_running_loop()

@@ -310,10 +310,11 @@ def save_patterns(path: PathLike, patterns: Any, module: Any = None) -> None:
     write_whole(path, _json_text(rows) if kind == "json" else _csv_text(rows))
 
 
-def write_whole(path: str, text: str) -> None:
-    """Write a text file whole or not at all: into a temporary file beside
-    it, then moved over the old one (readable by all, as a saved file is)."""
-    folder = os.path.dirname(os.path.abspath(path))
+def write_whole(path: PathLike, text: str) -> None:
+    """Write a UTF-8 text file whole or not at all: into a temporary file
+    beside it, then moved over the old one, which a failure leaves as it was."""
+    path = os.path.abspath(os.fspath(path))
+    folder = os.path.dirname(path)
     handle, temporary = tempfile.mkstemp(prefix=".pulsework-", suffix=".tmp", dir=folder)
     try:
         with os.fdopen(handle, "w", encoding="utf-8", newline="") as stream:

@@ -13,6 +13,11 @@ Conventions, for copy i of N (0-based, along the row) at master pip P:
   way (make a wing move the other way by inverting its channels).
 - Blocks of k: k neighbouring places share one phase (j becomes j // k,
   over ceil(places / k) places).
+- Spread by position: given each copy's position along the row (`where`,
+  any unit: metres along a truss, or distance from a point), copy i runs
+  round(spread * (w_i - min) / (max - min) * (N - 1) / N * period / 360)
+  pattern pips behind the nearest, so evenly spaced copies get the lags
+  of their order. Wings and blocks do not apply.
 - Reverse plays the pattern backwards in time; ping-pong plays it forwards
   then backwards (a cycle of twice the period, turning at its ends).
 - Size (overall or per axis), then rotation in the x/y plane (degrees,
@@ -291,11 +296,32 @@ def places(shaping: Shaping, copies: int) -> Tuple[List[int], int]:
     return [place // blocks for place in where], -(-count // blocks)
 
 
-def lags(shaping: Shaping, copies: int, period: int) -> List[int]:
-    """How many pattern pips each copy runs behind the first place."""
-    where, count = places(shaping, copies)
-    step = shaping.spread * period / (360 * count)
-    return [round(step * place) for place in where]
+def lags(shaping: Shaping, copies: int, period: int,
+         where: Optional[Sequence[float]] = None) -> List[int]:
+    """How many pattern pips each copy runs behind the first place (or,
+    given each copy's position `where`, behind the nearest)."""
+    if where is None:
+        at, count = places(shaping, copies)
+        step = shaping.spread * period / (360 * count)
+        return [round(step * place) for place in at]
+    low, high = min(where), max(where)
+    if high == low:
+        return [0] * copies
+    scale = shaping.spread * period * (copies - 1) / (360 * copies * Fraction(high - low))
+    return [round(scale * Fraction(w - low)) for w in where]
+
+
+def _positions(where: Optional[Sequence[float]], shaping: Shaping, copies: int
+               ) -> Optional[List[float]]:
+    if where is None:
+        return None
+    values = list(where)
+    if len(values) != copies or not all(_is_number(v) for v in values):
+        raise ValueError("where: must give a finite position for each of the %d copies, found %r"
+                         % (copies, where))
+    if shaping.wings or shaping.blocks > 1:
+        raise ValueError("where: a spread by position takes no wings or blocks")
+    return [float(v) for v in values]
 
 
 # The default catalogue's periods, read once.
@@ -329,7 +355,8 @@ class Motion:
     `library` is a PatternLibrary whose patterns (and the defaults) the name
     may come from. `sample` and `period` replace the module's sampling for
     a source of your own: `sample(name, pip)` returns anything with
-    `as_tuple()`.
+    `as_tuple()`. `where` spreads the copies by position (see the module's
+    conventions).
 
     >>> motion = Motion("bounce", Shaping(spread=360), copies=4)
     >>> motion.pattern_pips(0)
@@ -338,7 +365,7 @@ class Motion:
 
     def __init__(self, pattern: str, shaping: Optional[Shaping] = None, copies: int = 1, *,
                  library: Any = None, sample: Optional[Sampler] = None,
-                 period: Optional[int] = None) -> None:
+                 period: Optional[int] = None, where: Optional[Sequence[float]] = None) -> None:
         if shaping is None:
             shaping = _DEFAULT
         if not isinstance(shaping, Shaping):
@@ -358,7 +385,7 @@ class Motion:
         self.shaping = shaping
         self.copies = copies
         self.period = period
-        self.lags = lags(shaping, copies, period)
+        self.lags = lags(shaping, copies, period, _positions(where, shaping, copies))
         self._sample = sample
         self._speed = (shaping.speed.numerator, shaping.speed.denominator)
         cos, sin = rotation_terms(shaping.rotation)

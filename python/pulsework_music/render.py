@@ -8,8 +8,9 @@ pip is the floor of the song's BeatMapClock position there (the beat map
 SONG.beats.json, or --beats FILE, or an analysis of the song when there is
 none). A pattern's frame holds every copy's shaped x, y, z, exactly
 Motion(pattern, shaping, copies).positions(pip); a rig's frame holds every
-group's output values as pulsework-live would send them at that pip (DMX
-channel values, 0-255, or 0-65535 with a fine channel, and OSC values),
+group's output values as pulsework-live would send them at that pip and
+moment (speed limits included; no cues: the groups as the rig sets them):
+DMX channel values, 0-255, or 0-65535 with a fine channel, and OSC values,
 with nothing sent.
 
 CSV: a header row, then one row per frame: frame, time (seconds), pip, then
@@ -81,19 +82,20 @@ def rig_rows(rig: Any, sample: Any, frames: Sequence[Tuple[int, float, int]]
 
     show = Show(rig, None, sample, senders={})
     slots: List[Tuple[str, Any]] = []
-    for writer, buffer in show.dmx:
+    for writer in show.dmx:
         group = writer.group
-        for fixture in range(group.fixtures):
-            base = group.address - 1 + fixture * group.footprint
-            for channel in group.channels:
+        for fixture, patch in enumerate(group.patches):
+            buffer = show.buffers[group.output][patch.universe]
+            base = patch.address - 2   # channels count from 1 at the address, also from 1
+            for channel in patch.channels:
                 slots.append(("%s.%d.%s" % (group.name, fixture + 1, channel.role),
-                              (buffer, base + channel.channel - 1,
-                               base + channel.fine - 1 if channel.fine else None)))
+                              (buffer, base + channel.channel,
+                               base + channel.fine if channel.fine else None)))
     columns = [name for name, _slot in slots]
     osc_columns: Optional[List[str]] = None
     rows = []
     for n, t, pip in frames:
-        messages = show.render(pip)
+        messages = show.render(pip, t)   # (the frame's moment, for fixtures' speed limits)
         values: List[Any] = []
         for _name, (buffer, coarse, fine) in slots:
             values.append(buffer[coarse] * 256 + buffer[fine] if fine is not None

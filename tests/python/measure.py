@@ -75,6 +75,18 @@ def first_harmonic_share(values):
     return 2.0 * (c * c + s * s) / n / sum((v - mean) ** 2 for v in values)
 
 
+def correlation(a, b):
+    """Pearson correlation of two equally long sequences."""
+    ma, mb = sum(a) / len(a), sum(b) / len(b)
+    cov = sum((p - ma) * (q - mb) for p, q in zip(a, b))
+    return cov / math.sqrt(sum((p - ma) ** 2 for p in a) * sum((q - mb) ** 2 for q in b))
+
+
+def apart(a, b, period):
+    """Pips between a and b round the loop."""
+    return abs((a - b + period / 2) % period - period / 2)
+
+
 def slowest_pace(rows, width):
     """Distance covered in the slowest ``width`` rows of the cycle, as a share
     of the average over the cycle (1.0 for an even pace)."""

@@ -11,10 +11,11 @@ from collections import Counter
 
 import pytest
 
-from measure import column, crossings, first_harmonic_share, peaks, runs, winding
+from measure import apart, column, crossings, first_harmonic_share, peaks, runs, winding
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "src", "packs", "generator"))
 from packgen import grooves as reader  # noqa: E402
+from packgen.shapes.score import Score  # noqa: E402
 
 GROOVES = {g.name: g for g in reader.load_grooves()}
 ORDER = list(GROOVES)
@@ -282,6 +283,14 @@ def test_flutter_trembles_over_a_wide_smooth_arc(table, groove):
     assert len(peaks(y)) >= 3 * len(peaks(x))
 
 
+def test_flutter_arc_keeps_swinging_on_every_groove(table):
+    """Kicks after kicks still swing the arc: it nowhere stands (x moving
+    under 0.002 a row) for more than a beat."""
+    for groove in ORDER:
+        x = column(table(groove + "_flutter"), 0)
+        assert all(n <= 64 for _s, n in runs([abs(x[i] - x[i - 1]) < 0.002 for i in range(len(x))])), groove
+
+
 @pytest.mark.parametrize("groove", ["four_floor", "speed_garage", "reggae_one_drop", "footwork_triplet",
                                     "amen_no_ghosts"])
 def test_dive_is_one_broad_plunge(table, groove):
@@ -321,6 +330,22 @@ def test_figure8_crosses_its_centre_on_the_backbeat_twice_a_figure(table, groove
     for i in crossed:
         assert min(abs((i - p + len(x) / 2) % len(x) - len(x) / 2) for p in backbeat) <= 2
         assert y[i] > mean_y  # the crossing is lifted
+
+
+def test_figure8_crosses_where_each_groove_backbeat_falls(table):
+    """Every main backbeat stroke (or the score's stand-in) has a crossing within
+    the shortest lobe, three sixteenths; every crossing falls on one but at most
+    one, which stands in for an odd count: on a kick or between its neighbours."""
+    for groove, programme in GROOVES.items():
+        score = Score(programme)
+        x = column(table(groove + "_figure8"), 0)
+        n, crossed = len(x), crossings(x)
+        backbeat = [h.pip for h in score.mains(score.backbeat)]
+        assert max(min(apart(p, i, n) for i in crossed) for p in backbeat) <= 48, groove
+        off = [i for i in crossed if min(apart(i, p, n) for p in backbeat) > 8]
+        between = zip(crossed, crossed[2:] + crossed[:2])
+        stand_ins = [h.pip for h in score.kick] + [a + (b - a) % n / 2 for a, b in between]
+        assert len(off) <= 1 and all(min(apart(i, p, n) for p in stand_ins) <= 8 for i in off), groove
 
 
 @pytest.mark.parametrize("groove", ["house_classic", "dubstep_half", "techno_polymeter", "jungle_switch",

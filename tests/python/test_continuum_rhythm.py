@@ -7,7 +7,7 @@ from itertools import combinations
 
 import pytest
 
-from measure import arrivals, column, holds, peaks, runs, speeds
+from measure import apart, arrivals, column, correlation, holds, peaks, runs, speeds
 
 BEAT = 64
 TRIPLET = Fraction(64, 3)
@@ -67,6 +67,8 @@ def test_dwell_two_unequal_holds_of_whole_sixteenths(table, name):
     # The settling return overshoots the resting point on its way home.
     x = column(rows, 0)
     assert len(peaks(x[b + second:])) + len(peaks([-v for v in x[b + second:]])) >= 2
+    # Depth is a motion of its own, not a copy of another axis.
+    assert all(abs(correlation(column(rows, axis), column(rows, 2))) < 0.9 for axis in (0, 1))
 
 
 def packet_spans(rows, axes):
@@ -115,6 +117,14 @@ def test_canon_answer_copies_the_call_then_alters_it(table, name):
     delay = delays[0]
     assert (delay < BEAT) == name.endswith("_close")
     assert not echoes(second, delay)  # the second answer is altered
+    # Heard as an answer: at most a quarter of its notes (a lane at the centre has let go,
+    # it plays none) in unison with the call's, and each entrance moves.
+    calls = [t for t, v in call if v]
+    answered = [t for t, v in arrivals(answer) if v]
+    unison = [t for t in answered if any(apart(t, c, period) <= 2 for c in calls)]
+    assert len(unison) <= len(answered) / 4, unison
+    for entrance in (delay, delay + period // 2):
+        assert abs(answer[entrance] - answer[entrance - 17]) > 0.2  # a note is reached in a sixteenth
 
 
 ECHO_SPACING = {
@@ -229,6 +239,8 @@ def test_triplet_strokes_on_the_grid_with_omissions_then_answer_or_turn(table, n
     first = triplet_slots(z, 0, 256, 0.02, answers)
     second = triplet_slots(z, 256, 512, 0.02, answers)
     assert 0 < len(first) < 12
+    # The figure is drawn full size, with answers or without: the twins share a scale.
+    assert max(abs(v) for row in rows for v in row[:2]) > 0.8
     if name.endswith("_answer"):
         assert second == first and answers and all(i >= 256 for i in answers)
         assert all(z[i] > strokes_top for i in answers)
@@ -258,14 +270,18 @@ def test_dialogue_groups_pump_per_eighth_and_pick_up_late(table, name):
 def test_burst_strokes_gaps_and_a_late_accent(table, name):
     rows = table(name)
     speed = speeds(rows)
+    stops = [start for start, _length in holds(rows)]
     moves = []
     for beat, count in zip((0, 2, 4), numbers(name)):
         lo = BEAT * beat
-        strokes = [i for i in peaks(speed) if lo < i <= lo + BEAT]
-        assert len(strokes) == count
+        # Strokes arrive on the beat and each subdivision after it; the last rests till the next beat.
+        strokes = [i for i in stops if lo <= i < lo + BEAT]
+        assert strokes == [math.ceil(lo + BEAT * k / count) for k in range(count)]
+        assert len(set(rows[strokes[-1]:lo + BEAT + 1])) == 1
         moves.append([b - a for a, b in zip(rows[lo], rows[lo + BEAT])])
         # The gap after a burst is one slow drift.
-        assert max(speed[lo + BEAT + 1:lo + 2 * BEAT]) < max(speed[lo + 1:lo + BEAT + 1])
+        burst = [speed[i % len(rows)] for i in range(lo - 12, lo + BEAT)]
+        assert max(speed[lo + BEAT + 1:lo + 2 * BEAT - 12]) < max(burst)
     for a, b in combinations(moves, 2):
         cos = sum(p * q for p, q in zip(a, b)) / math.hypot(*a) / math.hypot(*b)
         assert cos < 0.9  # three different directions

@@ -333,6 +333,10 @@ def test_footwork_sparse_interrupts_its_half_time():
     assert pips(main(g, "snare")) == [128]
     onsets = sorted(set(pips(g.events)))
     assert max(b - a for a, b in zip(onsets, onsets[1:])) >= 2 * BEAT
+    # Footwork's kick figure, chopped from the triplet eighths in both bars.
+    kicks = g.lane("kick")
+    assert all((e.pip * 3 / BEAT).denominator == 1 for e in kicks)
+    assert Counter(e.pip // BAR for e in kicks if not on_grid(e)) == {0: 3, 1: 3}
 
 
 def test_displaced_snares_move_between_bars():

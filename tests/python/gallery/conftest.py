@@ -1,4 +1,3 @@
-import os
 
 import pytest
 
@@ -49,44 +48,6 @@ def stub_module():
     return StubModule
 
 
-# The page in a real browser: headless Chromium driven by Playwright.
-# Chromium is Debian's (/usr/bin/chromium, or PULSEWORK_CHROMIUM); Playwright
-# never downloads a browser here. Without Chromium or Playwright the browser
-# tests skip, unless PULSEWORK_REQUIRE_BROWSER=1 (as in CI), where they fail.
-CHROMIUM = os.environ.get("PULSEWORK_CHROMIUM", "/usr/bin/chromium")
-REQUIRED = os.environ.get("PULSEWORK_REQUIRE_BROWSER") == "1"
-
-
-def unavailable(reason):
-    if REQUIRED:
-        pytest.fail(reason + ", and PULSEWORK_REQUIRE_BROWSER=1 requires the browser tests")
-    pytest.skip(reason)
-
-
-@pytest.fixture(scope="session")
-def browser():
-    try:
-        from playwright.sync_api import sync_playwright
-    except ImportError:
-        unavailable("Playwright for Python is not installed (python -m pip install '.[test]')")
-    if not os.path.exists(CHROMIUM):
-        unavailable("no Chromium at %s (apt-get install chromium)" % CHROMIUM)
-    # The suite may run under a sanitizer runtime preloaded into Python; the
-    # browser and Playwright's driver are not part of what it checks.
-    preload = os.environ.pop("LD_PRELOAD", None)
-    try:
-        playwright = sync_playwright().start()
-    finally:
-        if preload is not None:
-            os.environ["LD_PRELOAD"] = preload
-    try:
-        launched = playwright.chromium.launch(executable_path=CHROMIUM)
-        yield launched
-        launched.close()
-    finally:
-        playwright.stop()
-
-
 @pytest.fixture(scope="session")
 def gallery_url(tmp_path_factory):
     return write_gallery(str(tmp_path_factory.mktemp("gallery"))).url
@@ -99,27 +60,3 @@ def records(module):
         record["group"] = group
         record["family"] = family(record["name"], position, group)
     return records
-
-
-@pytest.fixture
-def open_page(browser):
-    """open_page(url, **new_page_options) -> a ready page; any console error or page
-    error fails the test."""
-    pages, errors = [], []
-
-    def opener(url, **options):
-        options.setdefault("viewport", {"width": 1280, "height": 900})
-        page = browser.new_page(**options)
-        page.on("console", lambda m: errors.append(m.text) if m.type == "error" else None)
-        page.on("pageerror", lambda e: errors.append(str(e)))
-        page.goto(url)
-        page.wait_for_selector("html[data-state=ready]", state="attached", timeout=20000)
-        pages.append(page)
-        return page
-
-    yield opener
-    for page in pages:
-        page.close()
-    assert errors == []
-
-

@@ -46,6 +46,14 @@ def test_own_patterns_follow_the_library_catalogue(tmp_path, user_patterns, give
     assert own[0][1](48).as_tuple() == (0.5, 0.0, 0.0)
     written = write_gallery(str(tmp_path / ("out-" + given)), library=path)
     assert written.library_patterns == 2
+    # A library given as such is saved beside the page, for the page's code to load.
+    saved = tmp_path / ("out-" + given) / "library.json"
+    assert saved.exists() == (given == "library")
+    if given == "library":
+        from pulsework_motion import load_patterns
+
+        again = load_patterns(str(saved))
+        assert again.catalogue()[-2:] == path.catalogue()[-2:]
 
 
 def test_a_refused_library_leaves_the_old_gallery(tmp_path, user_patterns):

@@ -128,40 +128,6 @@ def test_family_members_are_told_apart(open_page, gallery_url, records):
     assert page.evaluate("PW.tint(PW.byName.helix)") is None
 
 
-SHAPES = [
-    {"size": 0.75, "speed": 2, "spread": 360},
-    {"size": 1, "speed": 0.5, "spread": 90, "reverse": True},
-    {"size": 0.4, "speed": 4, "spread": 270, "mirror": True},
-    {"size": 1, "speed": 1, "spread": 200, "reverse": True, "mirror": True},
-]
-
-
-@pytest.mark.parametrize("shape", SHAPES)
-def test_the_python_line_places_the_copies_as_the_page_does(open_page, gallery_url, module, shape):
-    page = open_page(gallery_url + "#pattern=rhythm_group_223&view=stagger&copies=7")
-    page.evaluate("shape => PW.shaping.set(shape)", shape)
-    page.click("#play")
-    code = page.text_content("#python-code")
-    line = code.splitlines()[-1]
-    for clock_pip in (0, 100, 333):
-        shown = page.evaluate("""pip => {
-            const p = PW.detail.pattern(), size = PW.shaping.get().size;
-            const offsets = PW.shaping.offsets(p.period, PW.stagger.copies());
-            return offsets.map(o => PW.at(p, PW.shaping.pip(pip) - o, [0, 0, 0])
-                                      .map(v => v * size));
-        }""", clock_pip)
-        for i, expected in enumerate(shown):
-            scope = {"pulsework": module, "pip": clock_pip, "i": i}
-            exec(line.split("  #")[0], scope)
-            if shape["speed"] == 0.5 and clock_pip % 2:
-                continue  # pip // 2 takes the whole pip where the page draws between two
-            got = (scope["x"], scope["y"], scope["z"])
-            assert all(abs(a - b) <= 0.6 / SCALE for a, b in zip(got, expected)), (i, got, expected)
-    assert "bpm = 120" in code and "pulsework.PIPS_PER_BEAT" in code
-    page.click("#copy-python")
-    page.wait_for_function("document.getElementById('takeaway-status').textContent !== ''")
-
-
 @pytest.mark.parametrize("form", ["csv", "json"])
 def test_downloaded_rows_load_back_unchanged(open_page, tmp_path, user_patterns, form):
     gallery = write_gallery(str(tmp_path / "g"))

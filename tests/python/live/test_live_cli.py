@@ -83,7 +83,8 @@ def test_faults_stop_before_anything_is_sent(tmp_path, write_rig, receivers, arg
     write_rig(RIG.format(fps=44, port=receiver.port, pattern="helix"), "good.toml")
     result = run(args + ["--no-view", "--duration", "1"], tmp_path)
     assert result.returncode == 1
-    assert result.stderr.splitlines()[-1].startswith(message)  # after any of ALSA's own
+    (line,) = result.stderr.splitlines()  # nothing of ALSA's own
+    assert line.startswith(message)
     time.sleep(0.2)
     assert receiver.drain() == []
 
@@ -162,3 +163,13 @@ def test_a_failing_output_is_shown_and_the_show_goes_on(write_rig, module, at_pi
         assert sender.state.startswith("error: ") and "too long" in sender.state
     finally:
         show.close()
+
+
+def test_without_the_live_extra_it_says_which_to_install(monkeypatch, capsys, write_rig):
+    import pulsework_live.__main__ as program
+
+    monkeypatch.setattr(program, "LIVE_MODULES", program.LIVE_MODULES + ("no_such_module_here",))
+    assert program.main([write_rig(RIG.format(fps=30, port=6454, pattern="helix"))]) == 1
+    assert capsys.readouterr().err == (
+        'pulsework-live: error: needs the live extra (no_such_module_here missing): '
+        'python -m pip install "pulsework[live]"\n')

@@ -46,6 +46,24 @@ def test_the_example_rig_loads():
     assert rig.groups[0].speed == Fraction(1, 2) and rig.groups[0].shaping.wings
 
 
+def test_a_cue_starts_from_its_groups_and_the_example_plays_one():
+    import os
+
+    here = os.path.dirname(__file__)
+    rig = load_rig(os.path.join(here, "..", "..", "..", "examples", "cues.toml"))
+    spots, washes = rig.groups
+    intro, groove, drop = rig.cues[:3]
+    assert rig.start_cue == "intro" and [cue.number for cue in rig.cues] == [1, 2, 3, 4, 5]
+    assert (intro.when, intro.fade, drop.when, drop.phrase, drop.fade) == ("bar", 2, "phrase", 4, 0)
+    sway, breathe = intro.looks
+    assert (sway.pattern, sway.shaping) == ("sway", spots.shaping.replace(size=0.4, speed="1/4"))
+    assert (breathe.pattern, breathe.shaping) == (washes.pattern, washes.shaping.replace(speed="1/2"))
+    assert [(look.pattern, look.shaping) for look in groove.looks] == [
+        (group.pattern, group.shaping) for group in rig.groups]
+    assert dict(rig.midi.notes)[38] == 3 and dict(rig.midi.controls) == {
+        1: "size", 2: "speed", 3: "nudge"}
+
+
 @pytest.mark.parametrize("text, speed", [
     (1, 1), (2, 2), (0.5, Fraction(1, 2)), ("1/2", Fraction(1, 2)), ("3/4", Fraction(3, 4)),
     ("1.5", Fraction(3, 2)), (" 4 / 3 ", Fraction(4, 3)),
@@ -59,6 +77,10 @@ def test_any_catalogue_name_or_a_library_pattern(write_rig):
     rig = load_rig(write_rig(OUTPUT + GROUP.replace('"helix"', '"my_own"')), records)
     assert rig.groups[0].period == 7
 
+CUE = """
+[[cue]]
+name = "drop"
+"""
 
 FAULTS = [
     # (text of the rig, the message after "PATH: ")
@@ -69,7 +91,7 @@ FAULTS = [
     ("[tempo]\nbpm = 1000\n" + OUTPUT + GROUP,
      '[tempo], key "bpm": must be a tempo in BPM from 20 to 300, found 1000'),
     ("[colour]\n" + OUTPUT + GROUP,
-     'top level, key "colour": unknown key (expected rig, tempo, output, group)'),
+     'top level, key "colour": unknown key (expected rig, tempo, output, group, cues, cue, midi)'),
     (OUTPUT, 'top level, key "group": missing (required)'),
     (GROUP, 'top level, key "output": missing (required)'),
     (OUTPUT.replace("artnet", "dmx") + GROUP,
@@ -78,7 +100,7 @@ FAULTS = [
     (OUTPUT + "port = 70000\n" + GROUP,
      'output "wire" (output 1), key "port": must be a whole number from 1 to 65535, found 70000'),
     (OUTPUT + 'host = "not a host"\n' + GROUP,
-     'output "wire" (output 1), key "host": must be an IP address or a host name, '
+     'output "wire" (output 1), key "host": must be an IPv4 address or a host name, '
      'found "not a host"'),
     (OUTPUT + OUTPUT + GROUP,
      'output "wire" (output 2), key "name": another output is already named "wire"'),
@@ -91,7 +113,8 @@ FAULTS = [
      'group "spots" (group 1), key "speed": must be a number above 0 and at most 64, or a '
      'fraction such as "1/2" or "3/4", found 0'),
     (OUTPUT + GROUP + "size = 1.5\n",
-     'group "spots" (group 1), key "size": must be an amplitude from 0 to 1, or [x, y, z] of them, found 1.5'),
+     'group "spots" (group 1), key "size": must be an amplitude from 0 to 1, or [x, y, z] of them, '
+     'found 1.5 (degrees are for a group with a GDTF fixture type)'),
     (OUTPUT + GROUP + "wings = 2\n",
      'group "spots" (group 1), key "wings": must be true or false, found 2'),
     (OUTPUT + GROUP + "adress = 3\n",
@@ -113,6 +136,10 @@ FAULTS = [
     (OUTPUT + GROUP + GROUP.replace('"spots"', '"more"'),
      'group "more" (group 2), key "address": channel 1 of universe 0 on output "wire" is also '
      'driven by group "spots"'),
+    (OUTPUT + 'host = "127.0.0.1"\n' + OUTPUT.replace('"wire"', '"again"') + 'host = "localhost"\n'
+     + GROUP + 'output = "wire"\n' + GROUP.replace('"spots"', '"more"') + 'output = "again"\n',
+     'group "more" (group 2), key "address": channel 1 of universe 0 on output "again" is also '
+     'driven by group "spots" on output "wire", which sends to the same place'),
     (OUTPUT + OUTPUT.replace('"wire"', '"other"') + GROUP,
      'group "spots" (group 1), key "output": missing (required)'),
     (OUTPUT + GROUP + 'output = "elsewhere"\n',
@@ -127,6 +154,27 @@ FAULTS = [
      'osc = { xyz = "/fixture/{i}" }\n',
      'key "xyz": the only placeholder is {n}, the fixture\'s number, found "/fixture/{i}"'),
     ("[[group]\n", "not valid TOML: "),
+    # Cues and the MIDI controller.
+    (OUTPUT + GROUP + CUE + 'when = "soon"\n',
+     'cue "drop" (cue 1), key "when": must be one of "now", "beat", "bar", "phrase", found "soon"'),
+    (OUTPUT + GROUP + CUE + "[cue.group.lasers]\n",
+     'cue "drop" (cue 1), key "group": no [[group]] is named "lasers" (the groups: "spots")'),
+    (OUTPUT + GROUP + CUE + '[cue.group.spots]\npattern = "helics"\n',
+     'cue "drop" (cue 1), group "spots", key "pattern": unknown pattern "helics"'),
+    (OUTPUT + GROUP + CUE + "[cue.group.spots]\nspeed = -1\n",
+     'cue "drop" (cue 1), group "spots", key "speed": must be a number above 0'),
+    (OUTPUT + GROUP + CUE + "[cue.group.spots]\nuniverse = 2\n",
+     'cue "drop" (cue 1), group "spots", key "universe": unknown key (expected pattern, size'),
+    (OUTPUT + GROUP + (CUE + "[cue.group.spots]\n") * 2,
+     'cue "drop" (cue 2), key "name": another cue is already named "drop"'),
+    (OUTPUT + GROUP + '[cues]\nstart = "intro"\n' + CUE + "[cue.group.spots]\n",
+     '[cues], key "start": no [[cue]] is named "intro" (the cues: "drop")'),
+    (OUTPUT + GROUP + CUE + "[cue.group.spots]\n[midi]\nnotes = { 36 = \"drip\" }\n",
+     '[midi], key "notes", key "36": must be a cue\'s name or number, "tap" or "blackout", '
+     'found "drip"'),
+    (OUTPUT + GROUP + "[midi]\ncontrols = { 128 = \"size\" }\n",
+     '[midi], key "controls", key "128": a MIDI controller number is from 0 to 127'),
+    (OUTPUT + GROUP + "[midi]\nport = \"APC\"\n", "[midi]: maps nothing"),
 ]
 
 

@@ -41,6 +41,25 @@ def test_spread_is_shared_evenly_along_the_row(copies, spread):
         assert min(behind, PERIOD - behind) <= Fraction(1, 2)
 
 
+@pytest.mark.parametrize("copies, spread", [(4, 360), (7, 100), (8, -360)])
+def test_a_spread_by_position(copies, spread):
+    shaping = Shaping(spread=spread)
+    by_order = Motion("helix", shaping, copies).pattern_pips(0)
+    # Evenly hung copies, in any unit and from any origin, play as their order does.
+    assert Motion("helix", shaping, copies, where=[2.5 - 0.75 * i for i in range(copies)][::-1]
+                  ).pattern_pips(0) == by_order
+    # Unevenly hung: behind the nearest in proportion to the distance from it.
+    where = [0.0, 0.1, 0.2] + [4.0] * (copies - 3)
+    at = Motion("helix", shaping, copies, where=where).pattern_pips(0)
+    behind = round(Fraction(spread * PERIOD * (copies - 1), 360 * copies * 40))
+    assert (at[0] - at[1]) % PERIOD == behind % PERIOD
+    assert len(set(at[3:])) == 1
+    with pytest.raises(ValueError, match="where: a spread by position takes no wings"):
+        Motion("helix", Shaping(wings=True), copies, where=where)
+    with pytest.raises(ValueError, match="a finite position for each of the %d copies" % copies):
+        Motion("helix", shaping, copies, where=where[1:])
+
+
 def test_reverse_plays_backwards_and_pingpong_turns_at_the_ends():
     forward, backward = Motion("helix"), Motion("helix", Shaping(reverse=True))
     for pip in range(-300, 300, 7):

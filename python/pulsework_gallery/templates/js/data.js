@@ -11,6 +11,7 @@
     PW.groups = doc.groups;
     PW.families = doc.families;
     PW.midiFiles = doc.midi || {};
+    PW.libraryFile = doc.library || null;
     PW.byName = Object.create(null);
     PW.patterns = doc.patterns.map(function (row, index) {
       var pattern = {
@@ -112,13 +113,13 @@
     }
     pattern.table = table;
     pattern.blob = null;
-    pattern.axis = singleAxis(table, period);
+    pattern.axis = PW.singleAxis(table, period);
     return table;
   };
 
   // 0 or 1 when x alone or y alone moves (and the other components keep
   // still), else -1: such a pattern is best seen as its value against time.
-  function singleAxis(table, period) {
+  PW.singleAxis = function (table, period) {
     var moving = [];
     for (var c = 0; c < 3; c++) {
       var low = table[c], high = table[c];
@@ -129,7 +130,7 @@
       if (high > low) moving.push(c);
     }
     return moving.length === 1 && moving[0] < 2 ? moving[0] : -1;
-  }
+  };
 
   // Position at a fractional pip, straight between the two neighbouring pips.
   PW.at = function (pattern, pip, out) {

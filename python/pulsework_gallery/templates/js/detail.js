@@ -7,7 +7,7 @@
   var SVG = "http://www.w3.org/2000/svg";
   var STAGE = 420, PLOT_H = 420, LEFT = 30, RIGHT = 8, TOP = 22, LANE_GAP = 10;
   var overlay, stage, plot, readout, readoutParts, current = null, view = "detail";
-  var bigView = null, layers = null, plotState = null, stageSize = STAGE;
+  var bigView = null, layers = null, plotState = null, stageSize = STAGE, drawn = [0], ways = [1];
 
   function svg(tag, attrs, parent) {
     var node = document.createElementNS(SVG, tag);
@@ -27,22 +27,22 @@
     PW.releaseLayers(layers);
     fitStage();
     layers = PW.layers(stage, stageSize, stageSize);
-    var gain = PW.shaping.get().size;
-    bigView = PW.pictureView(10, 10, stageSize - 20, stageSize - 20, pattern, gain);
+    var shaped = PW.shaping.shaped(pattern);
+    bigView = PW.pictureView(10, 10, stageSize - 20, stageSize - 20, shaped);
     var ctx = layers.still.getContext("2d");
     PW.drawFrame(ctx, bigView);
-    PW.drawTrace(ctx, bigView, pattern, 1.6, PW.tint(pattern));
+    PW.drawTrace(ctx, bigView, shaped, 1.6, PW.tint(pattern));
     if (bigView.kind === "path") PW.drawGizmo(ctx, 4, stageSize - 4, bigView.is3d);
   }
 
-  // Lanes for x, y and z; one beat line per beat of the cycle, the first of
-  // every four beats (a bar) marked as a bar line; labels where they fit.
+  // Lanes for x, y and z as shaped (the fades aside) against the pattern's
+  // own pips; one beat line per beat of the cycle, the first of every four
+  // beats (a bar) marked as a bar line; labels where they fit.
   function drawPlot(pattern) {
     plot.textContent = "";
     var width = Math.max(320, Math.round(plot.getBoundingClientRect().width) || 640);
     plot.setAttribute("viewBox", "0 0 " + width + " " + PLOT_H);
-    var period = pattern.period, ppb = PW.pipsPerBeat, table = PW.table(pattern);
-    var gain = PW.shaping.get().size;
+    var period = pattern.period, ppb = PW.pipsPerBeat, table = PW.table(PW.shaping.shaped(pattern));
     var plotWidth = width - LEFT - RIGHT;
     var laneHeight = (PLOT_H - TOP - 2 * LANE_GAP - 2) / 3;
     var lanes = [];
@@ -78,7 +78,7 @@
       var d = [];
       var lane = lanes[k];
       PW.lanePath(table, k, period, plotWidth, function (px, v, first) {
-        d.push((first ? "M" : "L") + (LEFT + px).toFixed(2) + " " + (lane.mid - v * gain * lane.half).toFixed(2));
+        d.push((first ? "M" : "L") + (LEFT + px).toFixed(2) + " " + (lane.mid - v * lane.half).toFixed(2));
       });
       svg("path", { class: "curve", d: d.join(""), stroke: PW.laneColors[k] }, plot);
     }
@@ -90,14 +90,17 @@
     plotState = { width: plotWidth, lanes: lanes, head: head, dots: dots };
   }
 
-  // The plot is in the pattern's own pips; the clock runs `speed` times slower.
+  // The plot is in the pattern's own pips: the clock goes to where the row's
+  // time shows that pip (played backwards, minus that pip; in ping-pong, on
+  // its way there in the first half of the cycle), at the speed's rate.
   function seekFromPointer(event) {
     if (!current || !plotState) return;
     var box = plot.getBoundingClientRect();
     var x = (event.clientX - box.left) * (plotState.width + LEFT + RIGHT) / box.width - LEFT;
-    var pip = Math.min(1, Math.max(0, x / plotState.width)) * current.period;
-    var speed = PW.shaping.get().speed;
-    PW.clock.seek(current.period / speed, Math.min(pip, current.period - 1e-6) / speed);
+    var pip = Math.min(current.period - 1e-6, Math.min(1, Math.max(0, x / plotState.width)) * current.period);
+    var state = PW.shaping.get(), rate = state.speed[0] / state.speed[1];
+    var cycle = state.pingpong ? 2 * current.period : current.period;
+    PW.clock.seek(cycle / rate, PW.mod(state.reverse ? -pip : pip, cycle) / rate);
   }
 
   function buildReadout() {
@@ -122,30 +125,12 @@
     PW.clock.dirty = true;
   }
 
-  function showDesk(state) {
-    PW.byId("desk-size").value = Math.round(state.size * 100);
-    PW.byId("desk-size-value").textContent = Math.round(state.size * 100) + "%";
-    Array.prototype.forEach.call(PW.byId("desk-speed").children, function (button) {
-      button.setAttribute("aria-pressed", String(Number(button.dataset.speed) === state.speed));
-    });
-  }
-
-  function initDesk() {
-    PW.byId("desk-size").addEventListener("input", function (event) {
-      PW.shaping.set({ size: Number(event.target.value) / 100 });
-    });
-    PW.byId("desk-speed").addEventListener("click", function (event) {
-      var button = event.target.closest("button");
-      if (button) PW.shaping.set({ speed: button.dataset.speed });
-    });
-    PW.shaping.onChange(function (state) {
-      showDesk(state);
-      if (!current) return;
-      if (view === "detail") { drawStage(current); drawPlot(current); }
-      PW.takeaway.show(current, view);
-      PW.clock.dirty = true;
-      PW.url.writeSoon();
-    });
+  function redraw() {
+    if (!current) return;
+    if (view === "detail") { drawStage(current); drawPlot(current); }
+    PW.takeaway.show(current, view);
+    PW.clock.dirty = true;
+    PW.url.writeSoon();
   }
 
   PW.detail = {
@@ -155,7 +140,7 @@
       plot = PW.byId("detail-plot");
       readout = PW.byId("detail-readout");
       buildReadout();
-      initDesk();
+      PW.shaping.onChange(redraw);
       PW.byId("detail-close").addEventListener("click", function () { PW.closeOverlays(); });
       overlay.addEventListener("click", function (event) {
         if (event.target === overlay) PW.closeOverlays();
@@ -230,25 +215,29 @@
     pattern: function () { return current; },
     view: function () { return view; },
 
+    // Copy 0 of the shaping, drawn between whole pips; the readout is its
+    // position at the whole pip, as a program computes it.
     animate: function (pip) {
       if (!current) return;
       if (view === "stagger") { PW.stagger.animate(pip); return; }
-      var shaped = PW.shaping.pip(pip), gain = PW.shaping.get().size;
+      var motion = PW.shaping.motion(current, 1), whole = Math.floor(pip);
+      motion.drawPips(pip, drawn, ways);
+      var style = { radius: 7, way: ways[0], level: motion.level(whole), centre: PW.shaping.get().centre };
       var ctx = PW.clear(layers.live);
-      var p = PW.drawMarker(ctx, bigView, current, shaped, { radius: 7 });
-      var phase = PW.mod(shaped, current.period);
-      var x = (LEFT + phase / current.period * plotState.width).toFixed(2);
+      var p = PW.drawMarker(ctx, bigView, PW.shaping.shaped(current), drawn[0], style);
+      var x = (LEFT + PW.mod(drawn[0], current.period) / current.period * plotState.width).toFixed(2);
       plotState.head.setAttribute("x1", x);
       plotState.head.setAttribute("x2", x);
       plotState.dots.forEach(function (dot, c) {
         dot.setAttribute("cx", x);
-        dot.setAttribute("cy", (plotState.lanes[c].mid - p[c] * gain * plotState.lanes[c].half).toFixed(2));
+        dot.setAttribute("cy", (plotState.lanes[c].mid - p[c] * plotState.lanes[c].half).toFixed(2));
       });
-      readoutParts.pip.textContent = Math.floor(phase) + " of " + current.period;
-      readoutParts.beat.textContent = (phase / PW.pipsPerBeat + 1).toFixed(2);
-      readoutParts.x.textContent = PW.signed(p[0] * gain, 3);
-      readoutParts.y.textContent = PW.signed(p[1] * gain, 3);
-      readoutParts.z.textContent = PW.signed(p[2] * gain, 3);
+      var at = motion.patternPips(whole)[0], position = motion.positions(whole)[0];
+      readoutParts.pip.textContent = at + " of " + current.period;
+      readoutParts.beat.textContent = (at / PW.pipsPerBeat + 1).toFixed(2);
+      readoutParts.x.textContent = PW.signed(position[0], 3);
+      readoutParts.y.textContent = PW.signed(position[1], 3);
+      readoutParts.z.textContent = PW.signed(position[2], 3);
     }
   };
 })(window.PW = window.PW || {});

@@ -312,20 +312,33 @@
 
   var here = [0, 0, 0], back = [0, 0, 0];
 
+  // The position at `pip`, faded toward style.centre when style.level is below 1.
+  PW.atFaded = function (pattern, pip, style, out) {
+    PW.at(pattern, pip, out);
+    var level = style.level, centre = style.centre;
+    if (level !== undefined && level !== 1) {
+      for (var c = 0; c < 3; c++) out[c] = centre[c] + level * (out[c] - centre[c]);
+    }
+    return out;
+  };
+
   // The marker at `pip`, a short fading trail behind it (style.trail pips,
-  // 28 unless given) and, in 3-D, a drop line to the z = 0 plane.
-  // style: { radius, color, trail }. Returns the position.
+  // 28 unless given; ahead of it when style.way is -1, the pattern playing
+  // backwards) and, in 3-D, a drop line to the z = 0 plane.
+  // style: { radius, color, trail, way, level, centre }: level (0 to 1) draws
+  // the position that far from `centre`. Returns the position.
   PW.drawMarker = function (ctx, view, pattern, pip, style) {
     if (view.kind === "time") return drawTimeMarker(ctx, view, pattern, pip, style);
     var radius = style.radius || 5;
     var color = style.color || PW.colors.accent;
     var trail = Math.min(pattern.period / 4, style.trail === undefined ? 28 : style.trail), steps = 8;
+    if (style.way === -1) trail = -trail;
     ctx.lineCap = "round";
     ctx.strokeStyle = color;
     ctx.lineWidth = radius * 0.55;
-    PW.at(pattern, pip - trail, back);
-    for (var s = 1; s <= (trail > 0 ? steps : 0); s++) {
-      PW.at(pattern, pip - trail + trail * s / steps, here);
+    PW.atFaded(pattern, pip - trail, style, back);
+    for (var s = 1; s <= (trail !== 0 ? steps : 0); s++) {
+      PW.atFaded(pattern, pip - trail + trail * s / steps, style, here);
       ctx.globalAlpha = 0.08 + 0.5 * s / steps;
       ctx.beginPath();
       ctx.moveTo(view.x(back[0], back[2]), view.y(back[1], back[2]));
@@ -334,7 +347,7 @@
       back[0] = here[0]; back[1] = here[1]; back[2] = here[2];
     }
     ctx.globalAlpha = 1;
-    var p = PW.at(pattern, pip, [0, 0, 0]);
+    var p = PW.atFaded(pattern, pip, style, [0, 0, 0]);
     var mx = view.x(p[0], p[2]), my = view.y(p[1], p[2]);
     if (view.is3d) {
       var fx = view.x(p[0], 0), fy = view.y(p[1], 0);
@@ -373,7 +386,7 @@
   // On a value-against-time view: a playhead, and the marker on the curve.
   function drawTimeMarker(ctx, view, pattern, pip, style) {
     var radius = style.radius || 5, color = style.color || PW.colors.accent;
-    var p = PW.at(pattern, pip, [0, 0, 0]);
+    var p = PW.atFaded(pattern, pip, style, [0, 0, 0]);
     var x = view.t(PW.mod(pip, pattern.period) / pattern.period), y = view.v(p[view.axis]);
     ctx.strokeStyle = color;
     ctx.globalAlpha = 0.5;

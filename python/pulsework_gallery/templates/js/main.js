@@ -3,7 +3,7 @@
   "use strict";
 
   // The address keeps what is open, how it is shaped, and the tempo:
-  //   index.html#pattern=helix&view=stagger&copies=8&speed=2&bpm=96
+  //   index.html#pattern=helix&view=stagger&copies=8&speed=3/4&wings=1&bpm=96
   //   index.html#compare=helix,sway&bpm=96
   // Opening a pattern or a comparison adds a history entry, so Back closes
   // it; every other change rewrites the current entry.
@@ -23,8 +23,9 @@
         PW.shaping.write(params);
       }
       if (pattern || comparing || PW.clock.bpm !== PW.startTempo) params.set("bpm", String(PW.clock.bpm));
-      // Names are letters, digits and underscores: the commas between them need no escape.
-      return params.toString().replace(/%2C/g, ",");
+      // Names are letters, digits and underscores: the commas between them
+      // (and the slash of a speed) need no escape.
+      return params.toString().replace(/%2C/g, ",").replace(/%2F/g, "/");
     },
 
     address: function () {
@@ -143,6 +144,7 @@
       PW.transport.setPlaying(false);
     }
     PW.detail.init();
+    PW.desk.init();
     PW.stagger.init();
     PW.takeaway.init();
     PW.compare.init();

@@ -36,8 +36,9 @@
     setTempo(60 / seconds, true);
   }
 
-  // Text fields keep the keys they type with; everywhere else (buttons,
-  // cards, sliders, lists, boxes) the shortcuts win.
+  // Text fields keep the keys they type with, and a check box the space that
+  // ticks it; everywhere else (buttons, cards, sliders, lists, boxes) the
+  // shortcuts win.
   var TEXT_TYPES = ["text", "search", "email", "url", "tel", "password"];
   function ownsKey(target, key) {
     if (!target || !target.tagName) return false;
@@ -45,6 +46,7 @@
     if (target.tagName !== "INPUT") return false;
     if (TEXT_TYPES.indexOf(target.type) !== -1) return key !== "Escape";
     if (target.type === "number") return key === "Home" || key === "End";
+    if (target.type === "checkbox") return key === " ";
     return false;
   }
 

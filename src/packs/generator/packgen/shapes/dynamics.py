@@ -2,6 +2,7 @@
 spring and the ricochet."""
 import math
 
+from ..grooves import PIPS_PER_BEAT
 from ..model import Rows
 from .common import (anchors, bass_line, beat_figure, detail, gaps, hand_sides, kit_height, offbeat_sides,
                      pitch_sides, rows)
@@ -11,14 +12,32 @@ from .score import HAT_LANES, Score, merged
 TREMOR = ring(8.0, 10.0, 36.0)
 
 
+def swung_back(keys, period):
+    """The arc's keys (pip, side) with a turn added half way between two on
+    one side (a kick after a kick, with no main snare between): the arc
+    swings back toward the middle, all the way for hits a beat or more
+    apart; between two ghost notes, both in the middle, it swings out
+    toward the snare's side. So it never stalls."""
+    out = []
+    for (p, a), (q, b) in zip(keys, keys[1:] + [(keys[0][0] + period, keys[0][1])]):
+        out.append((p, a))
+        reach = min(1.0, (q - p) / PIPS_PER_BEAT)
+        if a * b > 0.0:
+            out.append(((p + q) / 2.0, (a + b) / 2.0 * (1.0 - reach)))
+        elif a == b == 0.0:
+            out.append(((p + q) / 2.0, 0.5 * reach))
+    return out
+
+
 def flutter(score: Score, dims: int) -> Rows:
     """A wide arc swung between the kick (one side) and the snare (the
     other, reaching furthest on the lead hand; a ghost note swings it a
     little way back toward the middle), bowing up and forward as it
-    crosses; every hat or shaker hit (and, more softly, every other colour
-    hit) sets off a small fast tremor, up and down and in depth, riding the
-    arc, which the drums' figure of the beat, their heights and the bass
-    line also lift and sway in depth."""
+    crosses; between two hits on one side it swings back toward the
+    middle and out again (see swung_back); every hat or shaker hit (and,
+    more softly, every other colour hit) sets off a small fast tremor, up
+    and down and in depth, riding the arc, which the drums' figure of the
+    beat, their heights and the bass line also lift and sway in depth."""
     period = score.period
     sweep = [(h.pip, -1.0) for h in score.mains(score.kick)]
     snares = score.backbeat
@@ -37,7 +56,7 @@ def flutter(score: Score, dims: int) -> Rows:
                            for p, _s in keys):
             keys.append((h.pip, 0.0))
     keys.sort()
-    arc = chain(period, [(p, 0.78 * s) for p, s in keys], sine_ease)
+    arc = chain(period, [(p, 0.78 * s) for p, s in swung_back(keys, period)], sine_ease)
     if min(s for _p, s in keys) >= 0.0 or max(s for _p, s in keys) <= 0.0:
         # One side only (the kick and the snare always together, as in a
         # one-drop): swing out and back between its hits.

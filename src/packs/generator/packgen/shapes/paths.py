@@ -12,46 +12,46 @@ from .score import Score
 SIXTEENTH = 16
 
 
-def crossing_grid(score: Score):
-    """(cycle, offset) of the figure eight: one cycle of two lobes every
-    ``cycle`` pips, crossing the centre at offset + k cycle / 2. Of the
-    cycles that divide the period, the one whose crossings catch the most
-    backbeat weight wins, less half a main stroke for each crossing that
-    catches nothing (two beats, crossing on 2 and 4, when it ties)."""
+CROSSING_SPACING = 48  # pips: the shortest lobe, three sixteenths
+
+
+def crossing_pips(score: Score):
+    """The pips where the figure eight crosses its centre: the backbeat as
+    it falls, on every main stroke (of strokes closer than three sixteenths,
+    the louder). A figure closes after an even number of crossings, so where
+    that leaves an odd number the kick stands in once: the loudest kick in
+    the longest stretch between crossings, three sixteenths or more from
+    both ends (where none plays there, the middle of the stretch, on the
+    sixteenth grid)."""
     period = score.period
-    best = None
-    for cycle in (256, 128, 512):
-        if period % cycle:
-            continue
-        half = cycle // 2
-        for offset in range(0, half, SIXTEENTH):
-            caught = 0.0
-            empty = 0
-            for k in range(period // half):
-                here = [h for h in score.backbeat
-                        if abs((h.pip - offset - k * half + period / 2.0) % period - period / 2.0)
-                        <= SIXTEENTH / 2]
-                caught += math.fsum(h.weight * (0.4 if h.ghost else 1.0) for h in here)
-                empty += not any(not h.ghost for h in here)
-            preference = (caught - 0.5 * empty, cycle == 256, offset == PIPS_PER_BEAT)
-            if best is None or preference > best[0]:
-                best = (preference, cycle, offset)
-    return best[1], best[2]
+    pips = [h.pip for h in anchors(score.mains(score.backbeat), CROSSING_SPACING, period)]
+    if len(pips) % 2:
+        n = len(pips)
+        spans = [((pips[(k + 1) % n] - pips[k]) % period) or period for k in range(n)]
+        k = spans.index(max(spans))
+        start, length = pips[k], spans[k]
+        inside = [h for h in score.kick
+                  if CROSSING_SPACING <= (h.pip - start) % period <= length - CROSSING_SPACING]
+        if inside:
+            kick = max(inside, key=lambda h: (h.weight, -abs((h.pip - start) % period - length / 2.0)))
+            pips.append(kick.pip)
+        else:
+            pips.append((start + SIXTEENTH * round(length / 2.0 / SIXTEENTH)) % period)
+    return sorted(pips)
 
 
 def figure8(score: Score, dims: int) -> Rows:
     """Two lobes crossing at the centre, the crossings placed on the
-    backbeat; between crossings the travel hurries at each stroke (the kick
-    and the backbeat most, ghost notes nearly as much), the lobes swell at
-    each kick (and bass note) and the snare lifts the crossing (the lead
-    hand's the highest, a ghost note a little); the bass line lifts and
-    lowers the figure. In depth the two strands pass the crossing at
-    different depths, woven over and under, and the drums around kick and
-    backbeat weave through it: their strokes, their figure of the beat,
-    their heights."""
+    backbeat where it falls (see crossing_pips); between crossings the
+    travel hurries at each stroke (the kick and the backbeat most, ghost
+    notes nearly as much), the lobes swell at each kick (and bass note)
+    and the snare lifts the crossing (the lead hand's the highest, a ghost
+    note a little); the bass line lifts and lowers the figure. In depth the
+    two strands pass the crossing at different depths, woven over and
+    under, and the drums around kick and backbeat weave through it: their
+    strokes, their figure of the beat, their heights."""
     period = score.period
-    cycle, offset = crossing_grid(score)
-    crossings = [offset + k * cycle / 2.0 for k in range(2 * period // cycle)]
+    crossings = crossing_pips(score)
     hurry = respond(period, pace_hits(score), swell(4.0, 12.0, 32.0))
     lobe = paced(period, crossings, [0.2 + v for v in hurry])
     swells = [(h.pip, h.weight) for h in score.kick]

@@ -23,7 +23,7 @@ SLOTS = 12  # four beats of triplet eighths
 PLACES = ((0.0, -0.55), (0.6, 0.35), (-0.6, 0.35))  # by triplet eighth within the beat
 TAP_HALF_WIDTH = 8
 BEAT_TAP, TAP = 0.4, 0.22
-ANSWER_PUSH = 0.85
+ANSWER_PUSH = 0.6  # above every tap, and no further than the figure reaches: answer and turnaround share a scale
 ANSWER_HALF_WIDTH = 14
 CLEARANCE = 12  # pips an answer keeps from every stroke
 
