@@ -280,7 +280,7 @@ def analysis_time(clips, cache, per_pip, minutes=4):
 
 
 def live(clips, cache, per_pip):
-    print("\nLive tracker (aubio tempo + AudioClock), fed block by block:")
+    print("\nLive tracker (aubio tempo and onsets, AudioClock), fed block by block:")
     locks, steps, medians, cpus = [], [], [], []
     by_kind = collections.defaultdict(list)
     for clip in clips:

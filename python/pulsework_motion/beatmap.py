@@ -48,7 +48,7 @@ import math
 import os
 import statistics
 import threading
-from typing import Any, Callable, Dict, List, NoReturn, Optional, Sequence, Tuple, Union
+from typing import Any, Callable, Dict, List, NoReturn, Optional, Sequence, Tuple
 
 from .clock import PIPS_PER_BEAT, Clock, _monotonic
 from .files import PathLike, write_whole
@@ -115,14 +115,14 @@ class BeatMap:
                     "beats": [{"time": b.time, "bar": b.bar, "beat": b.beat} for b in beats]}
         _check(document, source)
         self.beats: List[Beat] = [Beat(float(b.time), b.bar, b.beat) for b in beats]
+        self._times = [b.time for b in self.beats]
+        self._pips = _pips(self.beats)
         self.audio = audio
         self.meter = meter if meter is not None else _usual_meter(self.beats)
         self.tempo = tempo if tempo is not None else self.median_bpm()
         self.confidence = confidence
         self.analysis = analysis
         self.comment = comment
-        self._times = [b.time for b in self.beats]
-        self._pips = _pips(self.beats)
 
     @classmethod
     def from_times(cls, times: Sequence[float], downbeats: Sequence[bool],
@@ -172,7 +172,8 @@ class BeatMap:
         return 60.0 / (times[i + 1] - times[i])
 
     def median_bpm(self) -> float:
-        times = self._times if hasattr(self, "_times") else [b.time for b in self.beats]
+        """The tempo of the median beat interval."""
+        times = self._times
         return 60.0 / statistics.median(b - a for a, b in zip(times, times[1:]))
 
     @property
