@@ -139,6 +139,8 @@ def parser() -> argparse.ArgumentParser:
     what.add_argument("--pattern", metavar="NAME", help="the pattern to render")
     what.add_argument("--rig", metavar="RIG.toml",
                       help="render every group's output values of this rig file")
+    p.add_argument("--scene", metavar="FILE.mvr",
+                   help="with --rig, an MVR scene whose fixtures the rig's groups select")
     p.add_argument("--beats", metavar="FILE",
                    help="the song's beat map (default: SONG.beats.json, else analyse the song)")
     p.add_argument("--library", metavar="FILE", help="user patterns (JSON or CSV) to offer")
@@ -207,7 +209,7 @@ def main(argv: Optional[List[str]] = None) -> int:
             from pulsework_live.rig import RigError, load_rig
 
             try:
-                rig = load_rig(args.rig, catalogue)
+                rig = load_rig(args.rig, catalogue, scene=args.scene)
             except RigError as error:
                 raise RenderError(str(error)) from None
             columns, rows = rig_rows(rig, sample, frames)
