@@ -50,12 +50,12 @@ def import_madmom() -> Any:
 
     metadata.distribution = distribution  # type: ignore[assignment]
     try:
-        import madmom  # type: ignore[import-not-found, unused-ignore]
+        import madmom  # type: ignore[import-untyped, import-not-found, unused-ignore]
     except ImportError as error:
         raise AnalysisError("the beat analysis needs madmom (%s): %s"
                             % (error, MUSIC_EXTRA)) from None
     finally:
-        metadata.distribution = original  # type: ignore[assignment]
+        metadata.distribution = original
     return madmom
 
 
@@ -63,7 +63,7 @@ def load_audio(path: str, rate: int = RATE) -> Any:
     """The file's audio as mono float32 samples at `rate` Hz."""
     np = _numpy()
     try:
-        import soundfile
+        import soundfile  # type: ignore[import-untyped, import-not-found, unused-ignore]
     except ImportError:
         raise AnalysisError("reading audio needs soundfile: " + MUSIC_EXTRA) from None
     try:
@@ -74,33 +74,27 @@ def load_audio(path: str, rate: int = RATE) -> Any:
     if len(audio) == 0:
         raise AnalysisError("%s: the file holds no audio" % path)
     if found != rate:
-        from scipy.signal import resample_poly
+        from scipy import signal  # type: ignore[import-untyped, import-not-found, unused-ignore]
 
         common = math.gcd(found, rate)
-        audio = resample_poly(audio, rate // common, found // common).astype(np.float32)
+        audio = signal.resample_poly(audio, rate // common, found // common).astype(np.float32)
     return audio
 
 
 def activations(audio: Any, rate: int = RATE) -> Any:
     """The downbeat network's (beat, downbeat) activations at 100 frames a second."""
-    import_madmom()
-    from madmom.audio.signal import Signal
-    from madmom.features.downbeats import RNNDownBeatProcessor
-    from madmom.ml.nn import NeuralNetworkEnsemble
-    from madmom.models import DOWNBEATS_BLSTM
-
-    processor = RNNDownBeatProcessor()
-    processor.processors[1] = NeuralNetworkEnsemble.load(DOWNBEATS_BLSTM[:NETWORKS])
-    return processor(Signal(audio, sample_rate=rate, num_channels=1))
+    madmom = import_madmom()
+    processor = madmom.features.downbeats.RNNDownBeatProcessor()
+    processor.processors[1] = madmom.ml.nn.NeuralNetworkEnsemble.load(
+        madmom.models.DOWNBEATS_BLSTM[:NETWORKS])
+    return processor(madmom.audio.signal.Signal(audio, sample_rate=rate, num_channels=1))
 
 
 def track(activation: Any) -> Tuple[Any, Any]:
     """(beat times, each beat's place in its bar from 1) of the activations."""
-    import_madmom()
-    from madmom.features.downbeats import DBNDownBeatTrackingProcessor
-
-    dbn = DBNDownBeatTrackingProcessor(beats_per_bar=[3, 4], fps=FPS, min_bpm=MIN_BPM,
-                                       max_bpm=MAX_BPM, num_tempi=TEMPI)
+    madmom = import_madmom()
+    dbn = madmom.features.downbeats.DBNDownBeatTrackingProcessor(
+        beats_per_bar=[3, 4], fps=FPS, min_bpm=MIN_BPM, max_bpm=MAX_BPM, num_tempi=TEMPI)
     found = dbn(activation)
     return found[:, 0], found[:, 1].astype(int)
 
@@ -122,8 +116,7 @@ def map_of(times: Any, places: Any, activation: Any,
     strength = activation.sum(axis=1)
     near = [strength[max(0, f - 2):f + 3].max() for f in frames]
     confidence = float(min(1.0, max(0.0, np.mean(near))))
-    import madmom  # type: ignore[import-not-found, unused-ignore]
-
+    madmom = import_madmom()
     return BeatMap.from_times(
         [float(t) for t in times], [i % meter == 0 for i in range(len(times))],
         audio=audio_name, meter=meter, confidence=round(confidence, 3),

@@ -3,7 +3,7 @@ import argparse
 import os
 import sys
 import time
-from typing import List, Optional
+from typing import Callable, List, Optional
 
 from pulsework_motion.beatmap import (BeatMap, BeatMapError, beat_map_path, read_beat_map,
                                       write_beat_map)
@@ -13,7 +13,8 @@ from .analysis import AnalysisError
 PROGRAM = "pulsework-beats"
 
 
-def song_beat_map(song: str, beats: Optional[str] = None, say=None) -> BeatMap:
+def song_beat_map(song: str, beats: Optional[str] = None,
+                  say: Optional[Callable[[str], None]] = None) -> BeatMap:
     """The beat map of `song`: the file `beats` when given, else SONG.beats.json
     when it exists, else an analysis of the audio (not written anywhere)."""
     path = beats or beat_map_path(song)

@@ -47,7 +47,7 @@ class RenderError(Exception):
 
 def song_seconds(song: str) -> float:
     try:
-        import soundfile
+        import soundfile  # type: ignore[import-untyped, import-not-found, unused-ignore]
     except ImportError:
         raise RenderError("reading the song needs soundfile: " + MUSIC_EXTRA) from None
     try:
@@ -78,7 +78,7 @@ def pattern_rows(motion: Motion, frames: Sequence[Tuple[int, float, int]]
 def rig_rows(rig: Any, sample: Any, frames: Sequence[Tuple[int, float, int]]
              ) -> Tuple[List[str], List[List[Any]]]:
     """Every group's values per frame, through pulsework-live's own writers."""
-    from pulsework_live.show import Show
+    from pulsework_live.show import Show  # type: ignore[import-untyped, unused-ignore]
 
     show = Show(rig, None, sample, senders={})
     slots: List[Tuple[str, Any]] = []
@@ -206,11 +206,11 @@ def main(argv: Optional[List[str]] = None) -> int:
             columns, rows = pattern_rows(motion, frames)
             head.update(pattern=args.pattern, shaping=shaping.changes(), copies=args.copies)
         else:
-            from pulsework_live.rig import RigError, load_rig
+            from pulsework_live import rig as rigs  # type: ignore[import-untyped, unused-ignore]
 
             try:
-                rig = load_rig(args.rig, catalogue, scene=args.scene)
-            except RigError as error:
+                rig = rigs.load_rig(args.rig, catalogue, scene=args.scene)
+            except rigs.RigError as error:
                 raise RenderError(str(error)) from None
             columns, rows = rig_rows(rig, sample, frames)
             head.update(rig=os.path.basename(args.rig))

@@ -50,7 +50,7 @@ SILENCE_DB = -60.0
 
 def _aubio() -> Any:
     try:
-        import aubio  # type: ignore[import-not-found, import-untyped, unused-ignore]
+        import aubio  # type: ignore[import-untyped, import-not-found, unused-ignore]
     except ImportError:
         from .analysis import MUSIC_EXTRA
 
