@@ -12,7 +12,9 @@ own: beat k at the tempo map's beat k, a bar every four beats.
 Scores (mir_eval, 70 ms window, no beats trimmed): beat F-measure and
 downbeat F-measure per clip, averaged per set, groove family and candidate;
 tempo accuracy is the share of clips whose median beat interval is within
-4 % of the true one's. CPU is process time against the audio's length. The
+4 % of the true one's; AMLt (continuity at any allowed metrical level: the
+same pulse counted double, half or on the off-beat) tells a tracker that
+chose another reading of the pulse from one that lost it. CPU is process time against the audio's length. The
 live tracker is fed each clip block by block as an input stream would be;
 its figures: the beat at which it locks (its beats within 50 ms of the
 true ones for five in a row), the beats it takes to lock again after a
@@ -119,7 +121,10 @@ def score(clip, beats, downbeats):
     down_f = mir_eval.beat.f_measure(clip.downbeat_times(), np.asarray(downbeats))
     true_bpm = 60.0 / np.median(np.diff(reference))
     found = 60.0 / np.median(np.diff(beats)) if len(beats) > 2 else 0.0
-    return beat_f, down_f, abs(found - true_bpm) <= TEMPO_TOLERANCE * true_bpm
+    # AMLt: continuity at any allowed metrical level (double, half, off-beat),
+    # to tell a tracker that counts another level of the same pulse from one that is lost.
+    amlt = mir_eval.beat.continuity(reference, np.asarray(beats))[3]
+    return beat_f, down_f, abs(found - true_bpm) <= TEMPO_TOLERANCE * true_bpm, amlt
 
 
 def live_figures(clip, audio, rate):
@@ -226,10 +231,13 @@ def main(argv=None):
             row.append("%.3f/%.3f/%.2f" % tuple(np.mean([[s[0], s[1], s[2]] for s in own],
                                                         axis=0)) if own else "-")
         changes = [s[0] for s, c in zip(scores, clips) if c.kind in ("step", "ramp")]
-        row += ["%.3f" % np.mean([s[0] for s in scores]), "%.3f" % np.mean(changes),
-                "%.3f" % np.mean([s[1] for s in scores]), "%.1f %%" % (100 * cpu)]
+        steady = [s[0] for s, c in zip(scores, clips) if c.kind == "steady"]
+        row += ["%.3f" % np.mean([s[0] for s in scores]), "%.3f" % np.mean(steady),
+                "%.3f" % np.mean(changes), "%.3f" % np.mean([s[1] for s in scores]),
+                "%.3f" % np.mean([s[3] for s in scores]), "%.1f %%" % (100 * cpu)]
         rows.append(row)
-    table(rows, ["candidate"] + kinds + ["beat F", "F changes", "downbeat F", "CPU"])
+    table(rows, ["candidate"] + kinds + ["beat F", "F steady", "F changes", "downbeat F", "AMLt",
+                                         "CPU"])
     for name, (label, *_rest) in results.items():
         print("  %s: %s" % (name, label))
     if "pulsework" in results:

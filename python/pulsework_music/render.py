@@ -86,7 +86,7 @@ def rig_rows(rig: Any, sample: Any, frames: Sequence[Tuple[int, float, int]]
         group = writer.group
         for fixture, patch in enumerate(group.patches):
             buffer = show.buffers[group.output][patch.universe]
-            base = patch.address - 2   # channels count from 1 at the address, also from 1
+            base = patch.address - 2   # the address and a channel both count from 1
             for channel in patch.channels:
                 slots.append(("%s.%d.%s" % (group.name, fixture + 1, channel.role),
                               (buffer, base + channel.channel,
