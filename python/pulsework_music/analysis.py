@@ -2,8 +2,8 @@
 
 Decoding: soundfile (libsndfile: WAV, FLAC, OGG, MP3 and more), mixed to
 mono and resampled to 44.1 kHz. Tracking: madmom's downbeat network (three
-of its eight, which keeps a four-minute song well under the time budget
-with nearly the whole ensemble's accuracy) and its bar-aware dynamic Bayesian
+of its eight: a four-minute song in about 20 s on two cores, with the
+whole ensemble's accuracy on bench_beats.py's set) and its bar-aware dynamic Bayesian
 network over 3/4 and 4/4 bars, 60 to 200 BPM. The model's meter is kept; the
 bar phase is put where the music starts, its first beat being bar 1's first,
 because the model tends to put the bar line half a bar off on drum-led
