@@ -4,7 +4,7 @@ import os
 import sys
 import time
 import webbrowser
-from typing import List, Optional
+from typing import Any, List, Optional, Tuple
 
 from pulsework_motion import PatternFileError
 
@@ -38,15 +38,37 @@ def parser() -> argparse.ArgumentParser:
     p.add_argument("--midi", action="store_true",
                    help="also write each groove's drum programme as a Standard MIDI File at the "
                         "page's tempo, into midi/ beside the page (needs mido)")
+    p.add_argument("--song", metavar="SONG",
+                   help="play this audio file on the page, every marker following its beats and "
+                        "bars: its beat map SONG.beats.json (or --beats), else an analysis of "
+                        "the song (needs the music extra); the audio is copied into song/")
+    p.add_argument("--beats", metavar="FILE", help="with --song, the song's beat map")
     p.add_argument("--open", action="store_true", help="open the gallery in a web browser")
     return p
+
+
+def _song(song: str, beats: Optional[str]) -> Tuple[str, Any]:
+    """(the song, its beat map), or GalleryError."""
+    from pulsework_motion import BeatMapError
+
+    try:
+        from pulsework_music.beats import song_beat_map
+        from pulsework_music.analysis import AnalysisError
+    except ImportError as error:  # pragma: no cover - the package ships with the gallery
+        raise GalleryError("--song: %s" % error) from None
+    try:
+        return song, song_beat_map(song, beats)
+    except (AnalysisError, BeatMapError) as error:
+        raise GalleryError(str(error)) from None
 
 
 def main(argv: Optional[List[str]] = None) -> int:
     args = parser().parse_args(argv)
     started = time.perf_counter()
     try:
-        written = write_gallery(args.out, library=args.library, tempo=args.tempo, midi=args.midi)
+        song = _song(args.song, args.beats) if args.song else None
+        written = write_gallery(args.out, library=args.library, tempo=args.tempo, midi=args.midi,
+                                song=song)
     except (PatternFileError, GalleryError, MidiUnavailable, OSError) as error:
         print("pulsework-gallery: error: %s" % error, file=sys.stderr)
         return 1

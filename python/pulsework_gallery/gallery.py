@@ -76,9 +76,28 @@ def library_patterns(module: Any, library: Union[PathLike, Any]) -> Tuple[List[O
     return own, [pattern.name for pattern in built if pattern.name not in kept]
 
 
+SONG_FOLDER = "song"
+
+
+def song_data(page: str, audio: str, beat_map: Any) -> Dict[str, Any]:
+    """Copy the song beside the page; what the page needs of it: its file,
+    name and each beat's [seconds, pip] (see song.js)."""
+    import shutil
+
+    folder = os.path.join(os.path.dirname(page), SONG_FOLDER)
+    os.makedirs(folder, exist_ok=True)
+    name = os.path.basename(audio)
+    target = os.path.join(folder, name)
+    if not (os.path.exists(target) and os.path.samefile(audio, target)):
+        shutil.copyfile(audio, target)
+    return {"audio": "%s/%s" % (SONG_FOLDER, name), "name": name,
+            "beats": [[round(b.time, 6), beat_map.pip_of(i)]
+                      for i, b in enumerate(beat_map.beats)]}
+
+
 def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = None,
                   tempo: float = DEFAULT_TEMPO, module: Any = pulsework,
-                  midi: bool = False) -> Written:
+                  midi: bool = False, song: Optional[Tuple[str, Any]] = None) -> Written:
     """Write the gallery page to `out` (a folder, or a file ending in .html).
 
     `library` is a JSON or CSV file of user patterns (its path), or a
@@ -88,6 +107,8 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
     beats per minute.
     With `midi`, each groove's drum programme is also written as a Standard
     MIDI File at that tempo, into midi/ beside the page, which links them.
+    With `song`, (audio file, its pulsework_motion BeatMap), the audio is
+    copied into song/ beside the page, which plays it and follows its map.
     Nothing is written when the library file or the tempo is refused.
     """
     if not MIN_TEMPO <= tempo <= MAX_TEMPO:
@@ -115,6 +136,8 @@ def write_gallery(out: str = DEFAULT_OUT, library: Union[PathLike, Any, None] = 
     elif library is not None:
         library_file = SAVED_LIBRARY
     document = gallery_data(module, tempo, own, programmes, links, library_file)
+    if song is not None:
+        document["song"] = song_data(path, *song)
     size = write_page(path, render(document))
     if library is not None and not given_as_file:
         save_patterns(os.path.join(os.path.dirname(path), SAVED_LIBRARY), library, module)

@@ -27,6 +27,7 @@ SCRIPTS = (
     "compare.js",
     "audio.js",
     "sound.js",
+    "song.js",
     "main.js",
 )
 DEFAULT_FILE = "index.html"

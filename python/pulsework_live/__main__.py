@@ -65,8 +65,16 @@ def parser():
                    help="the starting tempo, instead of the rig's")
     p.add_argument("--fps", type=_number(1, 240, "the frame rate"),
                    help="frames per second, instead of the rig's (default 44)")
-    p.add_argument("--tempo", choices=("fixed", "midi", "link"),
-                   help="where the tempo comes from, instead of the rig's")
+    p.add_argument("--tempo", choices=("fixed", "midi", "link", "audio"),
+                   help="where the tempo comes from, instead of the rig's (audio: the beats "
+                        "heard on an audio input; needs the music extra)")
+    p.add_argument("--input", metavar="DEVICE",
+                   help="with --tempo audio, the audio input to listen to (part of its name, or "
+                        "its number; default: the system's)")
+    p.add_argument("--song", metavar="SONG",
+                   help="play this audio file and follow its beat map (SONG.beats.json, or "
+                        "--beats, else an analysis of the song); stops at its end")
+    p.add_argument("--beats", metavar="FILE", help="with --song, the song's beat map")
     p.add_argument("--midi-port", metavar="NAME",
                    help="the MIDI input to follow (part of its name)")
     p.add_argument("--duration", type=_number(0, 1e9, "the duration"), metavar="SECONDS",
@@ -120,10 +128,15 @@ def apply_options(rig, args):
     return dataclasses.replace(rig, tempo=tempo, fps=fps)
 
 
-def make_clock(tempo, now):
-    """(clock, closer, label of the MIDI port)."""
+def make_clock(tempo, now, audio_input=None):
+    """(clock, closer, label of the MIDI port or audio input)."""
     from pulsework_motion import LinkClock, MidiClock, TempoClock
 
+    if tempo.source == "audio":
+        from .audio import listen
+
+        clock, _listener, close = listen(audio_input)
+        return clock, close, audio_input or "default input"
     if tempo.source == "fixed":
         return TempoClock(tempo.bpm, now), None, ""
     if tempo.source == "link":
@@ -289,20 +302,31 @@ def main(argv=None):
 
 def run(rig, sample, args):
     from . import control
+    from .audio import AudioError
     from .show import Show
 
     closers = []
+    player = None
     show = None
     remote = (args.remote_host, args.remote, args.remote_pin) if args.remote is not None else None
     try:
-        clock, closer, midi_port = make_clock(rig.tempo, time.monotonic())
-        if closer:
-            closers.append(closer)
+        if args.song:
+            from .audio import song_player
+
+            player = song_player(args.song, args.beats)
+            clock, midi_port = player.clock, args.song
+            closers.append(player.close)
+            if args.duration is None:
+                args.duration = player.seconds
+        else:
+            clock, closer, midi_port = make_clock(rig.tempo, time.monotonic(), args.input)
+            if closer:
+                closers.append(closer)
         show = Show(rig, clock, sample)
         # Played live: cues, the masters, a MIDI controller, OSC in, the remote.
         commands, inputs, listening = control.start(show, sample, _open_controller,
                                                     args.osc_in, remote)
-    except (LiveError, OSError) as error:
+    except (LiveError, AudioError, OSError) as error:
         if show is not None:
             show.close()
         for closer in closers:
@@ -317,6 +341,8 @@ def run(rig, sample, args):
     try:
         with stop:
             try:
+                if player is not None:
+                    player.start()
                 show.start()
                 if args.no_view or not sys.stdout.isatty():
                     print("%s: %s running; Ctrl-C stops" % (PROGRAM, rig.path), flush=True)

@@ -63,6 +63,14 @@ def tempo_line(clock, now, midi_port=""):
     elif isinstance(clock, LinkClock):
         peers = clock.peers
         source = "Ableton Link, %d peer%s" % (peers, "" if peers == 1 else "s")
+    elif clock.source == "audio":
+        # pulsework_music's AudioClock: how sure the tracker is of the beat.
+        source = "audio from %s, %s, confidence %.0f %%" % (
+            midi_port or "default input", clock.state(now), clock.confidence * 100)
+    elif clock.source == "beat map":
+        seconds = clock.song_seconds(now)
+        source = "song %s%s" % (midi_port, " at %d:%04.1f" % divmod(seconds, 60)
+                                if seconds is not None else ", starting")
     else:
         source = clock.source
     return tempo, source

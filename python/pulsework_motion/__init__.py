@@ -13,6 +13,9 @@ The pulsework module answers one question: where a pattern is at a pip
   a CSV or JSON file of your own patterns, `save_patterns(path, patterns)`
   writes one; every fault is a `PatternFileError` that names the file, the
   place and the rule.
+- Beat maps (`beatmap`): where a recording's beats and bars fall, read and
+  written as SONG.beats.json (`read_beat_map`, `write_beat_map`), and
+  `BeatMapClock`, a clock that follows the song through its map.
 - Arrays (`arrays`, needs numpy): `table(name)` and `render(name, pips)`.
 
 Conventions, everywhere: pips are ints, moments are seconds of
@@ -25,6 +28,8 @@ tuples of floats, angles are degrees, fades and beat counts are beats.
 """
 from typing import Any
 
+from .beatmap import (Beat, BeatMap, BeatMapClock, BeatMapError, beat_map_path,
+                      read_beat_map, write_beat_map)
 from .clock import (PIPS_PER_BEAT, Clock, LinkClock, MidiClock, TapTempo, TempoClock,
                     pip_at)
 from .files import PatternFileError, load_patterns, read_patterns, save_patterns
@@ -48,7 +53,8 @@ def render(name: str, pips: Any, library: Any = None, out: Any = None) -> Any:
     return render_of(name, pips, library, out)
 
 
-__all__ = ["PIPS_PER_BEAT", "Clock", "LinkClock", "MidiClock", "Motion", "PatternFileError",
-           "Shaping", "ShapingError", "TapTempo", "TempoClock", "load_patterns", "parse_speed",
-           "pattern_period", "pip_at", "positions", "read_patterns", "render", "save_patterns",
-           "table"]
+__all__ = ["PIPS_PER_BEAT", "Beat", "BeatMap", "BeatMapClock", "BeatMapError", "Clock",
+           "LinkClock", "MidiClock", "Motion", "PatternFileError", "Shaping", "ShapingError",
+           "TapTempo", "TempoClock", "beat_map_path", "load_patterns", "parse_speed",
+           "pattern_period", "pip_at", "positions", "read_beat_map", "read_patterns", "render",
+           "save_patterns", "table", "write_beat_map"]
