@@ -319,7 +319,8 @@ def run(rig, sample, args):
             if args.duration is None:
                 args.duration = player.seconds
         else:
-            clock, closer, midi_port = make_clock(rig.tempo, time.monotonic(), args.input)
+            clock, closer, midi_port = make_clock(rig.tempo, time.monotonic(),
+                                                  args.input or rig.tempo.audio_input or None)
             if closer:
                 closers.append(closer)
         show = Show(rig, clock, sample)

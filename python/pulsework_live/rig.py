@@ -32,7 +32,7 @@ except ImportError:  # CPython before 3.11
 DEFAULT_FPS = 44
 DMX_CHANNELS = 512
 MAX_FIXTURES = 4096
-TEMPO_SOURCES = ("fixed", "midi", "link")
+TEMPO_SOURCES = ("fixed", "midi", "link", "audio")
 EXIT_MODES = ("blackout", "home")
 PROTOCOLS = ("artnet", "sacn", "osc")
 DEFAULT_PORTS = {"artnet": 6454, "sacn": 5568, "osc": 9000}
@@ -170,6 +170,7 @@ class Tempo:
     bpm: float = 120.0
     midi_port: str = ""
     midi_virtual: bool = False
+    audio_input: str = ""
 
 
 @dataclass(frozen=True)
@@ -324,8 +325,9 @@ class _Reader:
         bpm = table.number("bpm", MIN_BPM, MAX_BPM, 120.0, what="a tempo in BPM")
         midi_port = table.text("midi_port", "")
         midi_virtual = table.boolean("midi_virtual")
-        table.done(("source", "bpm", "midi_port", "midi_virtual"))
-        return Tempo(source, float(bpm), midi_port, midi_virtual)
+        audio_input = table.text("audio_input", "")
+        table.done(("source", "bpm", "midi_port", "midi_virtual", "audio_input"))
+        return Tempo(source, float(bpm), midi_port, midi_virtual, audio_input)
 
     def _array_of_tables(self, value, key):
         if isinstance(value, dict):

@@ -87,7 +87,7 @@ FAULTS = [
     ("[rig]\nfps = 0\n" + OUTPUT + GROUP,
      '[rig], key "fps": must be frames per second from 1 to 240, found 0'),
     ("[tempo]\nsource = \"radio\"\n" + OUTPUT + GROUP,
-     '[tempo], key "source": must be one of "fixed", "midi", "link", found "radio"'),
+     '[tempo], key "source": must be one of "fixed", "midi", "link", "audio", found "radio"'),
     ("[tempo]\nbpm = 1000\n" + OUTPUT + GROUP,
      '[tempo], key "bpm": must be a tempo in BPM from 20 to 300, found 1000'),
     ("[colour]\n" + OUTPUT + GROUP,
@@ -193,3 +193,8 @@ def test_unreadable_files(tmp_path):
     (tmp_path / "latin.toml").write_bytes(b"# caf\xe9\n")
     with pytest.raises(RigError, match=r"latin.toml: not UTF-8 text \(byte 5\)"):
         load_rig(str(tmp_path / "latin.toml"))
+
+
+def test_the_tempo_may_come_from_an_audio_input(write_rig):
+    rig = load_rig(write_rig('[tempo]\nsource = "audio"\naudio_input = "monitor"\n' + OUTPUT + GROUP))
+    assert (rig.tempo.source, rig.tempo.audio_input) == ("audio", "monitor")
