@@ -54,8 +54,8 @@ def parser():
     p = argparse.ArgumentParser(
         prog=PROGRAM,
         description="Move a rig of lights or visuals with pulsework patterns, in time with the "
-                    "music: Art-Net, sACN or OSC, at a fixed or tapped tempo, from MIDI clock "
-                    "or from Ableton Link.")
+                    "music: Art-Net, sACN or OSC, at a fixed or tapped tempo, from MIDI clock, "
+                    "Ableton Link, the beats heard on an audio input, or a song's beat map.")
     p.add_argument("rig", metavar="RIG.toml", help="the rig file")
     p.add_argument("--library", metavar="FILE",
                    help="also offer the user patterns of this JSON or CSV file to the groups")
