@@ -145,7 +145,9 @@
     function follow(what) {
       return function () {
         clock.playing = !audio.paused;
-        clock.jumped = what === "seek";
+        // A pause holds the markers where the song stopped: they may have run
+        // up to DRIFT_S ahead of the element's clock while it played.
+        clock.jumped = what === "seek" || audio.paused;
         anchor = null;
         seeking = what === "seek";
         clock.tick();
