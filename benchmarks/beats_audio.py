@@ -3,9 +3,13 @@ fluidsynth and a General MIDI soundfont, with their ground truth.
 
 Each clip is one groove (drums and bass, through pulsework_gallery's MIDI
 export) looped over a tempo map: steady, a step, a slow ramp; swung or
-straight; with or without a quiet noise floor. Its truth comes from the
-programme and the tempo map, not from any analysis: beat k at tick k of the
-map, a downbeat every four beats from the first. The audio is cached (a WAV
+straight; with or without a quiet noise floor. The steady clips come in two
+sets: "style", three tempos around the groove's own (the tempo its
+programme's header states, x0.92, x1 and x1.08), and "stress", three tempos
+spread over 70-180 BPM whatever the style (house at 75 BPM, drum & bass at
+90), where a slow version is often heard at double time. Its truth comes
+from the programme and the tempo map, not from any analysis: beat k at tick
+k of the map, a downbeat every four beats from the first. The audio is cached (a WAV
 per clip, named by everything that made it), so a second run renders
 nothing.
 """
@@ -13,6 +17,7 @@ import hashlib
 import json
 import math
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -31,6 +36,11 @@ SWING_PIPS = 5              # an off-beat sixteenth moved 5 pips late: about 66 
 NOISE_DB = -30.0            # the noise floor, below the clip's RMS
 RENDER_VERSION = 2
 FILE_TICKS = 2000           # ticks a second: the file's own time, at 60 BPM
+PROGRAMMES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "packs",
+                          "generator", "data", "grooves", "programmes")
+STYLE_SPREAD = (0.92, 1.0, 1.08)
+UNSTATED_BPM = 120.0        # a programme whose header names no tempo
+MIN_BPM, MAX_BPM = 70.0, 180.0
 
 
 def soundfont():
@@ -49,11 +59,24 @@ def has_tuplets(groove):
     return any(float(e["pip"]) != int(e["pip"]) for e in groove["events"])
 
 
+def style_tempo(name):
+    """The tempo the programme's header states for its style ("House at 124
+    BPM"), or that of the programme it names as its source; None if neither."""
+    with open(os.path.join(PROGRAMMES, name + ".tsv"), encoding="utf-8") as f:
+        header = " ".join(line[1:] for line in f if line.startswith("#"))
+    found = re.search(r"(\d+(?:\.\d+)?) BPM", header)
+    if found:
+        return float(found.group(1))
+    source = re.search(r"\b(beat_\w+)", header)
+    return style_tempo(source.group(1)) if source and source.group(1) != name else None
+
+
 class Clip:
     """One clip: its groove, tempo map and treatment, and its truth once rendered."""
 
-    def __init__(self, kind, groove, tempos, swing=False, noise=False):
+    def __init__(self, kind, groove, tempos, swing=False, noise=False, label=None):
         self.kind = kind               # steady, step, ramp, swing, noise
+        self.label = label or kind     # the set it is reported in: style and stress are steady
         self.groove = groove
         self.tempos = tempos           # BPM of every beat of the clip
         self.swing = swing
@@ -61,7 +84,7 @@ class Clip:
 
     @property
     def name(self):
-        return "%s-%s-%s" % (self.kind, self.groove["name"], "-".join(
+        return "%s-%s-%s" % (self.label, self.groove["name"], "-".join(
             "%g" % t for t in (self.tempos[0], self.tempos[-1])))
 
     @property
@@ -69,6 +92,7 @@ class Clip:
         return family(self.groove["name"])
 
     def key(self):
+        # Not the label: a clip in both steady sets is rendered once.
         text = json.dumps([RENDER_VERSION, self.kind, self.groove, self.tempos, self.swing,
                            self.noise], sort_keys=True)
         return hashlib.sha256(text.encode()).hexdigest()[:16]
@@ -91,6 +115,10 @@ def _bars_for(bpm):
     return max(MIN_BARS, math.ceil(MIN_SECONDS * bpm / 60 / BEATS_PER_BAR))
 
 
+def _steady(groove, bpm, label):
+    return Clip("steady", groove, [float(bpm)] * _bars_for(bpm) * BEATS_PER_BAR, label=label)
+
+
 def evaluation_set(quick=False):
     """The clips, in a fixed order. `quick`: a ninth of the grooves, one tempo each."""
     grooves = drum_programmes()["grooves"]
@@ -98,11 +126,18 @@ def evaluation_set(quick=False):
     for i, groove in enumerate(grooves):
         if quick and i % 9:
             continue
+        own = style_tempo(groove["name"]) or UNSTATED_BPM
+        for scale in ((1.0,) if quick else STYLE_SPREAD):
+            clips.append(_steady(groove, min(MAX_BPM, max(MIN_BPM, round(own * scale))),
+                                 "style"))
+    for i, groove in enumerate(grooves):
+        if quick and i % 9:
+            continue
         low = 70 + (i * 7) % 30
         mid = 100 + (i * 11) % 35
         high = 135 + (i * 13) % 46
         for bpm in ((mid,) if quick else (low, mid, high)):
-            clips.append(Clip("steady", groove, [float(bpm)] * _bars_for(bpm) * BEATS_PER_BAR))
+            clips.append(_steady(groove, bpm, "stress"))
     for i, groove in enumerate(grooves):
         if i % (8 if quick else 4) != 1:
             continue
