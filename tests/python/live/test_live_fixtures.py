@@ -1,8 +1,9 @@
 """GDTF fixture types and MVR scenes: files written here (as the zipped XML
 they are, by examples/make_show_files.py), played to a loopback receiver, the
 angles checked on the channels the files name."""
-import importlib.util
+import importlib.machinery
 import os
+import types
 
 import pytest
 
@@ -19,10 +20,11 @@ TURNER = ("Turner", "Basic", [("Pan", (2, 1), 0.0, 360.0, 4.0, 0.0),
 
 @pytest.fixture(scope="module")
 def make():
-    spec = importlib.util.spec_from_file_location(
+    loader = importlib.machinery.SourceFileLoader(
         "make_show_files", os.path.join(EXAMPLES, "make_show_files.py"))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module = types.ModuleType(loader.name)
+    module.__file__ = loader.path
+    loader.exec_module(module)
     return module
 
 

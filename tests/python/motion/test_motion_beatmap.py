@@ -11,9 +11,9 @@ from pulsework_motion import (Beat, BeatMap, BeatMapClock, BeatMapError, read_be
                               write_beat_map)
 
 
-def beats(*spec):
+def beats(*triples):
     """Beats from (time, bar, beat) triples."""
-    return [Beat(t, bar, beat) for t, bar, beat in spec]
+    return [Beat(t, bar, beat) for t, bar, beat in triples]
 
 
 WALTZ_WITH_UPBEAT = beats((0.4, 0, 3), (1.0, 1, 1), (1.5, 1, 2), (2.0, 1, 3), (2.6, 2, 1),
