@@ -119,15 +119,14 @@ class SongPlayer:
     """Plays a song through an output device; `clock` follows it."""
 
     def __init__(self, path, beat_map, device=None):
+        from pulsework_motion import BeatMapClock
+        from pulsework_music.analysis import AnalysisError, read_audio
+
         sd = _sounddevice()
         try:
-            import soundfile
-            self.audio, self.rate = soundfile.read(path, dtype="float32", always_2d=True)
-        except ImportError:
-            raise AudioError("playing a song needs soundfile: " + MUSIC_EXTRA) from None
-        except (RuntimeError, OSError) as error:
-            raise AudioError("%s: cannot read the audio: %s" % (path, error)) from None
-        from pulsework_motion import BeatMapClock
+            self.audio, self.rate = read_audio(path)
+        except AnalysisError as error:
+            raise AudioError(str(error)) from None
 
         self.seconds = len(self.audio) / self.rate
         self._lock = threading.Lock()

@@ -321,6 +321,9 @@ def read_beat_map(path: PathLike) -> BeatMap:
         document = json.loads(data.decode("utf-8"))
     except UnicodeDecodeError:
         raise BeatMapError("%s: not UTF-8 text" % path) from None
+    except RecursionError:
+        # The decoder recurses once a level; the interpreter's limit bounds it.
+        raise BeatMapError("%s: not a beat map: JSON nested too deeply" % path) from None
     except json.JSONDecodeError as error:
         raise BeatMapError("%s: line %d column %d: not JSON: %s"
                            % (path, error.lineno, error.colno, error.msg)) from None

@@ -315,7 +315,11 @@ def write_whole(path: PathLike, text: str) -> None:
     beside it, then moved over the old one, which a failure leaves as it was."""
     path = os.path.abspath(os.fspath(path))
     folder = os.path.dirname(path)
-    handle, temporary = tempfile.mkstemp(prefix=".pulsework-", suffix=".tmp", dir=folder)
+    try:
+        handle, temporary = tempfile.mkstemp(prefix=".pulsework-", suffix=".tmp", dir=folder)
+    except OSError as error:
+        # (the error would name the temporary file, which the caller never asked for)
+        raise OSError(error.errno, error.strerror, path) from None
     try:
         with os.fdopen(handle, "w", encoding="utf-8", newline="") as stream:
             stream.write(text)

@@ -60,17 +60,45 @@ def import_madmom() -> Any:
     return madmom
 
 
-def load_audio(path: str, rate: int = RATE) -> Any:
-    """The file's audio as mono float32 samples at `rate` Hz."""
-    np = _numpy()
+def _soundfile() -> Any:
     try:
         import soundfile  # type: ignore[import-untyped, import-not-found, unused-ignore]
     except ImportError:
         raise AnalysisError("reading audio needs soundfile: " + MUSIC_EXTRA) from None
+    return soundfile
+
+
+def _unreadable(path: str, error: Exception) -> AnalysisError:
+    # libsndfile says only "System error." of a file that is not there.
+    if not os.path.exists(path):
+        return AnalysisError("%s: no such file" % path)
+    return AnalysisError("%s: cannot read the audio: %s" % (path, error))
+
+
+def read_audio(path: str) -> Tuple[Any, int]:
+    """The file's samples (float32, frames by channels) and their rate in Hz;
+    AnalysisError when it cannot be read."""
+    soundfile = _soundfile()
     try:
-        audio, found = soundfile.read(os.fspath(path), dtype="float32", always_2d=True)
-    except (RuntimeError, OSError, soundfile.LibsndfileError) as error:
-        raise AnalysisError("%s: cannot read the audio: %s" % (path, error)) from None
+        audio, rate = soundfile.read(os.fspath(path), dtype="float32", always_2d=True)
+    except (RuntimeError, OSError) as error:   # libsndfile's errors are RuntimeErrors
+        raise _unreadable(path, error) from None
+    return audio, int(rate)
+
+
+def audio_seconds(path: str) -> float:
+    """How long the file's audio lasts, read from its header alone."""
+    soundfile = _soundfile()
+    try:
+        return float(soundfile.info(os.fspath(path)).duration)
+    except (RuntimeError, OSError) as error:
+        raise _unreadable(path, error) from None
+
+
+def load_audio(path: str, rate: int = RATE) -> Any:
+    """The file's audio as mono float32 samples at `rate` Hz."""
+    np = _numpy()
+    audio, found = read_audio(path)
     audio = audio.mean(axis=1)
     if len(audio) == 0:
         raise AnalysisError("%s: the file holds no audio" % path)

@@ -33,7 +33,7 @@ from pulsework_motion import (BeatMapClock, BeatMapError, Motion, PatternFileErr
                               ShapingError, load_patterns)
 from pulsework_motion.files import write_whole
 
-from .analysis import MUSIC_EXTRA, AnalysisError
+from .analysis import AnalysisError, audio_seconds
 from .beats import song_beat_map
 
 PROGRAM = "pulsework-render"
@@ -43,17 +43,6 @@ MAX_FRAMES = 50_000_000
 
 class RenderError(Exception):
     """A render that cannot be made; the message says why."""
-
-
-def song_seconds(song: str) -> float:
-    try:
-        import soundfile  # type: ignore[import-untyped, import-not-found, unused-ignore]
-    except ImportError:
-        raise RenderError("reading the song needs soundfile: " + MUSIC_EXTRA) from None
-    try:
-        return float(soundfile.info(song).duration)
-    except (RuntimeError, OSError, soundfile.LibsndfileError) as error:
-        raise RenderError("%s: cannot read the audio: %s" % (song, error)) from None
 
 
 def frame_pips(clock: BeatMapClock, seconds: float, fps: float) -> List[Tuple[int, float, int]]:
@@ -195,15 +184,11 @@ def main(argv: Optional[List[str]] = None) -> int:
         library = load_patterns(args.library) if args.library else None
         catalogue = library.catalogue() if library else pulsework.catalogue()
         sample = library.sample if library else pulsework.sample
-        beat_map = song_beat_map(args.song, args.beats,
-                                 say=lambda text: print("%s: %s" % (PROGRAM, text)))
-        seconds = song_seconds(args.song)
-        frames = frame_pips(BeatMapClock(beat_map, start=0.0), seconds, args.fps)
         head: Dict[str, Any] = {"audio": os.path.basename(args.song), "fps": args.fps}
+        # The pattern or rig is checked before the song is read (or analysed).
         if args.pattern:
             shaping = _shaping(args)
             motion = Motion(args.pattern, shaping, args.copies, library=library)
-            columns, rows = pattern_rows(motion, frames)
             head.update(pattern=args.pattern, shaping=shaping.changes(), copies=args.copies)
         else:
             from pulsework_live import rig as rigs  # type: ignore[import-untyped, unused-ignore]
@@ -212,8 +197,15 @@ def main(argv: Optional[List[str]] = None) -> int:
                 rig = rigs.load_rig(args.rig, catalogue, scene=args.scene)
             except rigs.RigError as error:
                 raise RenderError(str(error)) from None
-            columns, rows = rig_rows(rig, sample, frames)
             head.update(rig=os.path.basename(args.rig))
+        beat_map = song_beat_map(args.song, args.beats,
+                                 say=lambda text: print("%s: %s" % (PROGRAM, text)))
+        seconds = audio_seconds(args.song)
+        frames = frame_pips(BeatMapClock(beat_map, start=0.0), seconds, args.fps)
+        if args.pattern:
+            columns, rows = pattern_rows(motion, frames)
+        else:
+            columns, rows = rig_rows(rig, sample, frames)
         write_rows(args.out, head, columns, rows)
     except (RenderError, AnalysisError, BeatMapError, PatternFileError, ShapingError,
             ValueError, OSError) as error:

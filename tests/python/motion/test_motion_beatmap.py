@@ -72,10 +72,14 @@ def test_bad_maps_are_refused(tmp_path, change, where, words):
     assert str(error.value).startswith("%s: %s: " % (path, where)) and words in str(error.value)
 
 
-def test_not_json(tmp_path):
+@pytest.mark.parametrize("text, words", [
+    ('{"pulsework_beat_map": 1,\n "beats": [}', "x.beats.json: line 2 column 12: not JSON"),
+    ("[" * 100000, "x.beats.json: not a beat map: JSON nested too deeply"),
+])
+def test_not_json(tmp_path, text, words):
     path = tmp_path / "x.beats.json"
-    path.write_text('{"pulsework_beat_map": 1,\n "beats": [}')
-    with pytest.raises(BeatMapError, match="x.beats.json: line 2 column 12: not JSON"):
+    path.write_text(text)
+    with pytest.raises(BeatMapError, match=words):
         read_beat_map(path)
 
 

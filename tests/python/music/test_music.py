@@ -92,6 +92,40 @@ def test_renders_equal_sampling_at_the_clocks_pips(song, tmp_path):
     assert dmx[0] == (buffer[coarse] * 256 + buffer[fine] if pan.fine else buffer[coarse])
 
 
+@pytest.mark.parametrize("case, words", [
+    ("unknown pattern", "Unknown pulsework: helx"),
+    ("deep map", "beats.json: not a beat map: JSON nested too deeply"),
+    ("no song", "gone.wav: no such file"),
+    ("no folder", "No such file or directory: '%s'"),
+])
+def test_a_render_that_cannot_be_made_is_one_line(song, tmp_path, capsys, case, words):
+    """Refused before any analysis, and nothing written."""
+    pytest.importorskip("soundfile")
+    from pulsework_music import render
+
+    path = song[0]
+    write_beat_map(path + ".beats.json", true_map(song[1]))
+    folder = tmp_path / "out"
+    folder.mkdir()
+    args, out = [path, "--pattern", "helix"], str(folder / "motion.csv")
+    if case == "unknown pattern":
+        args[2] = "helx"
+    elif case == "deep map":
+        (tmp_path / "deep.beats.json").write_text("[" * 100000)
+        args += ["--beats", str(tmp_path / "deep.beats.json")]
+    elif case == "no song":
+        args[0] = str(tmp_path / "gone.wav")
+        args += ["--beats", path + ".beats.json"]
+    else:
+        out = str(folder / "nowhere" / "motion.csv")
+        words %= out
+    assert render.main(args + ["-o", out]) == 1
+    captured = capsys.readouterr()
+    (line,) = captured.err.splitlines()
+    assert line.startswith("pulsework-render: error: ") and words in line
+    assert captured.out == "" and os.listdir(folder) == []
+
+
 def test_live_tracker_hears_a_song_through_pulseaudio(pulse, tmp_path):
     needs("aubio", "sounddevice", "soundfile")
     result = run_alone([os.path.join(os.path.dirname(__file__), "hear_song.py"), pulse,
